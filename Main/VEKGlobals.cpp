@@ -1,0 +1,48 @@
+#include "VEKGlobals.h"
+
+#include "Locale.h"
+
+namespace vek {
+
+TVEKGlobals* Globals = nullptr;
+
+TVEKGlobals::TVEKGlobals(TVEKGlobalsOptions options)
+    : MissingHosts(&AnsiCompareText), Arguments(std::move(options.Arguments)),
+      Adapters(options.Adapters ? std::move(options.Adapters) : MakeSystemAdapterApi()) {
+    ProbeAdapterApi();
+    OpenSettings();
+    const bool logs = Arguments.empty() || IsServiceRole();
+    if (logs) {
+        StartLogging();
+    }
+}
+
+TVEKGlobals::~TVEKGlobals() {
+    LogTrimTimer.reset();
+    Log("***Logging ending.***", false);
+    // The log closes with its owner; the adapter library is released last, with Adapters.
+}
+
+bool TVEKGlobals::IsServiceRole() const {
+    return !Arguments.empty() && Arguments.front() == "-service";
+}
+
+void TVEKGlobals::OpenSettings() {
+    if (!IsServiceRole()) {
+        Reg.SetRootKey(HKEY_CURRENT_USER);
+        Reg.OpenKey(kSettingsKey, true);
+        return;
+    }
+    Reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    Reg.OpenKey(kSettingsKey, true);
+    const std::string serviceUser = Reg.ReadString("ServiceUser");
+    Reg.CloseKey();
+    Reg.SetRootKey(HKEY_USERS);
+    // Without the installing user's SID there is no user's key to open, and nothing is created
+    // directly below HKEY_USERS; the service reports the missing settings and stops.
+    if (!serviceUser.empty()) {
+        Reg.OpenKey(serviceUser + "\\" + kSettingsKey, true);
+    }
+}
+
+} // namespace vek

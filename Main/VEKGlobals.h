@@ -1,0 +1,122 @@
+#pragma once
+// The client core: one object, Globals, shared by every role of the program. It holds the
+// settings key, the log, the adapter list, the public-IP detection state and the list of names
+// the update server reported missing.
+#include "AdapterApi.h"
+#include "MainWindowIntf.h"
+#include "Registry.h"
+#include "SharedLogFile.h"
+#include "SortedStringList.h"
+#include "Timer.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vek {
+
+// The settings key below the role's root, and the machine-wide key under HKEY_LOCAL_MACHINE.
+inline constexpr char kSettingsKey[] = "Software\\Halvenor\\VEK\\v3\\";
+inline constexpr char kLogFileName[] = "VEK.log";
+inline constexpr char kServiceLogFileName[] = "Service.log";
+inline constexpr std::size_t kLogKeepBytes = 102400;
+inline constexpr UINT kLogTrimInterval = 43200000;
+
+struct TVEKGlobalsOptions {
+    // The command-line arguments after the program name.
+    std::vector<std::string> Arguments;
+    // The adapter query; the system's when not given.
+    std::unique_ptr<IAdapterApi> Adapters;
+};
+
+class TVEKGlobals {
+public:
+    explicit TVEKGlobals(TVEKGlobalsOptions options);
+    ~TVEKGlobals();
+    TVEKGlobals(const TVEKGlobals&) = delete;
+    TVEKGlobals& operator=(const TVEKGlobals&) = delete;
+
+    // The desktop client's main window from the start of its creation; none in other roles.
+    IMainWindow* MainWindow = nullptr;
+
+    // The public address last accepted by an IP check; empty at start.
+    std::string CurrentIP;
+    // Tick count at the end of the last public-IP detection.
+    std::uint32_t LastIPCheckTick = 0;
+    // Names the update server reported missing: sorted, case-insensitive, no duplicates.
+    SortedStringList MissingHosts;
+
+    // Whether the role's settings key could be opened (the service role reports it when not).
+    bool SettingsOpen() const { return Reg.HasCurrentKey(); }
+    bool IsServiceRole() const;
+
+    // Settings.
+    void SetCurrentIP(const std::string& value);
+    std::string GetCID();
+    void SetCID(const std::string& value);
+    std::string GetCKey();
+    bool GetHostListLocked();
+    void SetCKey(const std::string& key);
+    void SetHostListLocked(bool value);
+    std::string GetUpdateList();
+    std::int32_t GetRemoteInterval();
+    void SetRemoteInterval(std::int32_t value);
+    std::string GetHostPassword();
+    void SetHostPassword(const std::string& value);
+    bool GetHidden();
+    void SetHidden(bool value);
+    double GetLastVEKTime();
+    void SetLastVEKTime(double value);
+    std::string GetLogPath();
+    void SetLogPath(const std::string& value);
+    std::int32_t GetNoticeID();
+    void SetNoticeID(std::int32_t value);
+    std::int32_t GetAlertID();
+    void SetAlertID(std::int32_t value);
+    bool GetAlternateIP();
+    void SetAlternateIP(bool value);
+    void SetEnhanced(bool value);
+    std::string GetLocalAppDataFolder();
+    std::string GetShellFolder(const std::string& name);
+
+    // Log.
+    void Log(const std::string& text, bool showStatus);
+    void TrimLog();
+    void LogTrimTimerTimer();
+    bool LogOpen() const { return LogStream.IsOpen(); }
+
+    // Signing and encodings.
+    std::string SignURL(const std::string& url);
+    std::string HMACSign(const std::string& data, const std::string& key);
+    std::string URLEncode(const std::string& text);
+    std::string Base64Encode(const std::string& data);
+    std::string Base64Decode(const std::string& text);
+
+    // Local adapters and the private-address test.
+    bool AdaptersAvailable() const { return GetAdaptersInfoEntry != nullptr; }
+    const std::vector<std::string>& GetAdapterList(bool withNames);
+    std::int32_t GetAdapter();
+    void SetAdapter(std::int32_t value);
+    bool IsPrivateIP(const std::string& ip);
+
+private:
+    void OpenSettings();
+    void StartLogging();
+    void ProbeAdapterApi();
+    void AddAdapterQueryItems(bool withNames);
+
+    std::vector<std::string> Arguments;
+    std::unique_ptr<IAdapterApi> Adapters;
+    GetAdaptersInfoFn GetAdaptersInfoEntry = nullptr;
+    std::vector<std::string> AdapterList;
+    SharedLogFile LogStream;
+    std::unique_ptr<TTimer> LogTrimTimer;
+    // The settings key, open for the whole run.
+    TRegistry Reg;
+};
+
+// The one instance, created before the entry's main block and freed at program end.
+extern TVEKGlobals* Globals;
+
+} // namespace vek

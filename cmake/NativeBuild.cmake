@@ -1,0 +1,11 @@
+# The native build: the portable code, its tests and (plain builds only) the fuzz targets.
+option(VEK_SANITIZE "Build and test under AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(VEK_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(GTest REQUIRED)
+
+add_subdirectory(common)
+add_subdirectory(tests/native)

@@ -1,0 +1,25 @@
+# The 32-bit Windows build: the program, its libraries and their tests under Wine.
+enable_language(RC)
+
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)
+# The program needs no DLL but the system's.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# The Wine prefix of this build tree and the wrapper that runs every test program in it.
+set(VEK_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(VEK_SCRIPTS ${CMAKE_SOURCE_DIR}/scripts)
+configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+
+# GoogleTest from Debian's sources, built with this toolchain.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+add_subdirectory(common)
+add_subdirectory(classlib)
+add_subdirectory(Main)
+add_subdirectory(tests/win)

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the project needs to build and test both trees.
+# Idempotent: when everything is already installed it changes nothing and returns quickly.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+PACKAGES=(
+    # Windows build and its test environment
+    g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth
+    # both trees
+    cmake ninja-build googletest
+    # native build: sanitizers, fuzzing, the reference provider
+    g++ clang libclang-rt-14-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev
+    # helpers of the scripts and tests
+    procps util-linux python3
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$pkg")
+    fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+    echo "install-deps: all packages present"
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
