@@ -1,7 +1,11 @@
-// The program's main block.
+// The program's main block: seeds the pseudo-random generator, then runs the road of the role
+// that the first command-line argument names. Globals already exists (module initialisation).
+#include "SingleInstance.h"
 #include "VEKGlobals.h"
+#include "forms/Unit1.h"
 
 #include "Seams.h"
+#include "WinHandles.h"
 
 namespace {
 
@@ -15,9 +19,35 @@ std::uint32_t RandomSeed() {
     return ::GetTickCount();
 }
 
+int RunMessageLoop() {
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+// The desktop client: one instance per session; a second one hands over and ends.
+int DesktopClientRoad(HINSTANCE instance) {
+    vek::SingleInstance singleInstance;
+    if (!singleInstance.ShouldRun()) {
+        return 0;
+    }
+    vek::ComInit com;
+    vek::TVEK mainWindow(instance);
+    return RunMessageLoop();
+}
+
+std::string FirstArgument() { return __argc > 1 ? __argv[1] : ""; }
+
 } // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     seams::Random().Seed(RandomSeed());
-    return 0;
+    const std::string first = FirstArgument();
+    if (__argc > 1 && (first == "-service" || first == "-unregister")) {
+        return 0;
+    }
+    return DesktopClientRoad(instance);
 }

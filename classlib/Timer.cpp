@@ -34,8 +34,14 @@ public:
 private:
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
         TTimer* timer = Instance().Find(id);
-        if (timer != nullptr) {
+        if (timer == nullptr) {
+            return;
+        }
+        // Handlers catch and log at their own boundary; this only keeps a stray error from
+        // unwinding through the system's message dispatch.
+        try {
             timer->Tick();
+        } catch (...) {
         }
     }
 
