@@ -1,5 +1,6 @@
 #include "VEKGlobals.h"
 
+#include "ClassLibError.h"
 #include "Locale.h"
 
 namespace vek {
@@ -35,7 +36,12 @@ void TVEKGlobals::OpenSettings() {
     }
     Reg.SetRootKey(HKEY_LOCAL_MACHINE);
     Reg.OpenKey(kSettingsKey, true);
-    const std::string serviceUser = Reg.ReadString("ServiceUser");
+    // The constructor never raises: a ServiceUser of another form counts as missing.
+    std::string serviceUser;
+    try {
+        serviceUser = Reg.ReadString("ServiceUser");
+    } catch (const ERegistryException&) {
+    }
     Reg.CloseKey();
     Reg.SetRootKey(HKEY_USERS);
     // Without the installing user's SID there is no user's key to open, and nothing is created

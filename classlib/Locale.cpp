@@ -20,8 +20,10 @@ std::string LocaleDateSeparator() { return LocaleText(LOCALE_SDATE, "/"); }
 std::string LocaleTimeSeparator() { return LocaleText(LOCALE_STIME, ":"); }
 
 int AnsiCompareText(std::string_view a, std::string_view b) {
-    return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
-                            static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) -
+    // An empty view may carry no pointer at all, which CompareStringA rejects as a failure.
+    return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.empty() ? "" : a.data(),
+                            static_cast<int>(a.size()), b.empty() ? "" : b.data(),
+                            static_cast<int>(b.size())) -
            CSTR_EQUAL;
 }
 

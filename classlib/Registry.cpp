@@ -118,9 +118,10 @@ std::string TRegistry::ReadString(std::string_view name) const {
     const std::string value(name);
     DWORD type = REG_NONE;
     DWORD size = 0;
+    // A value without data reads as empty whatever its type; any other data must be a string.
     if (::RegQueryValueExA(current_, value.c_str(), nullptr, &type, nullptr, &size) !=
             ERROR_SUCCESS ||
-        size <= 1) {
+        size == 0) {
         return {};
     }
     std::vector<char> data(size + 1, '\0');

@@ -32,33 +32,40 @@ public:
     }
 
 private:
-    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
-        TTimer* timer = Instance().Find(id);
-        if (timer == nullptr) {
-            return;
-        }
-        // Handlers catch and log at their own boundary; this only keeps a stray error from
-        // unwinding through the system's message dispatch.
-        try {
-            timer->Tick();
-        } catch (...) {
-        }
-    }
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
 
-    static ThreadTimerScheduler& Instance() {
-        return static_cast<ThreadTimerScheduler&>(TimerScheduler());
-    }
-
-    TTimer* Find(UINT_PTR id) {
-        std::lock_guard lock(mutex_);
-        const auto found = timers_.find(id);
-        return found == timers_.end() ? nullptr : found->second;
-    }
+    TTimer* Find(UINT_PTR id);
 
     std::mutex mutex_;
     std::map<TTimer*, UINT_PTR> ids_;
     std::map<UINT_PTR, TTimer*> timers_;
 };
+
+// The one thread-timer scheduler. Ticks find their timer here, not through the seam, which a test
+// may have switched to another scheduler while a thread timer was still armed.
+ThreadTimerScheduler& ThreadTimers() {
+    static ThreadTimerScheduler scheduler;
+    return scheduler;
+}
+
+void CALLBACK ThreadTimerScheduler::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    TTimer* timer = ThreadTimers().Find(id);
+    if (timer == nullptr) {
+        return;
+    }
+    // Handlers catch and log at their own boundary; this only keeps a stray error from
+    // unwinding through the system's message dispatch.
+    try {
+        timer->Tick();
+    } catch (...) {
+    }
+}
+
+TTimer* ThreadTimerScheduler::Find(UINT_PTR id) {
+    std::lock_guard lock(mutex_);
+    const auto found = timers_.find(id);
+    return found == timers_.end() ? nullptr : found->second;
+}
 
 } // namespace
 
@@ -110,8 +117,7 @@ void TTimer::Update() {
 
 namespace seams {
 template <> vek::ITimerScheduler*& Seam<vek::ITimerScheduler>::Current() {
-    static vek::ThreadTimerScheduler real;
-    static vek::ITimerScheduler* current = &real;
+    static vek::ITimerScheduler* current = &vek::ThreadTimers();
     return current;
 }
 } // namespace seams
