@@ -8,4 +8,5 @@ endif()
 find_package(GTest REQUIRED)
 
 add_subdirectory(common)
+add_subdirectory(provider)
 add_subdirectory(tests/native)

@@ -9,10 +9,12 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES=(
     # Windows build and its test environment
     g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth
+    # the interface compiler (widl) for the admin server's proxy and stub
+    mingw-w64-tools
     # both trees
     cmake ninja-build googletest
     # native build: sanitizers, fuzzing, the reference provider
-    g++ clang libclang-rt-14-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev
+    g++ clang libclang-rt-14-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev pkgconf
     # helpers of the scripts and tests
     procps util-linux python3
 )

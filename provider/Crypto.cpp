@@ -1,0 +1,99 @@
+#include "Crypto.h"
+
+#include "Base64.h"
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
+#include <openssl/rand.h>
+
+#include <charconv>
+#include <stdexcept>
+#include <vector>
+
+namespace vek::provider {
+namespace {
+
+constexpr int kPasswordIterations = 120000;
+constexpr std::size_t kSaltBytes = 16;
+constexpr std::size_t kHashBytes = 32;
+constexpr std::string_view kScheme = "pbkdf2-sha256";
+
+std::string ToHex(const unsigned char* data, std::size_t size) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(size * 2);
+    for (std::size_t i = 0; i < size; ++i) {
+        out += kHex[data[i] >> 4];
+        out += kHex[data[i] & 15];
+    }
+    return out;
+}
+
+std::string Pbkdf2Hex(std::string_view password, std::string_view salt, int iterations) {
+    unsigned char hash[kHashBytes];
+    if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
+                          reinterpret_cast<const unsigned char*>(salt.data()),
+                          static_cast<int>(salt.size()), iterations, EVP_sha256(), kHashBytes,
+                          hash) != 1) {
+        throw std::runtime_error("password hashing failed");
+    }
+    return ToHex(hash, kHashBytes);
+}
+
+std::vector<std::string_view> SplitDollar(std::string_view text) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t pos; (pos = text.find('$', start)) != std::string_view::npos;
+         start = pos + 1) {
+        parts.push_back(text.substr(start, pos - start));
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+} // namespace
+
+std::string HmacSha1Base64(std::string_view key, std::string_view data) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (HMAC(EVP_sha1(), key.data(), static_cast<int>(key.size()),
+             reinterpret_cast<const unsigned char*>(data.data()), data.size(), digest,
+             &length) == nullptr) {
+        throw std::runtime_error("HMAC failed");
+    }
+    return Base64Encode(std::string_view(reinterpret_cast<const char*>(digest), length));
+}
+
+bool ConstantTimeEquals(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string RandomHex(std::size_t bytes) {
+    std::vector<unsigned char> buffer(bytes);
+    if (RAND_bytes(buffer.data(), static_cast<int>(bytes)) != 1) {
+        throw std::runtime_error("random generator failed");
+    }
+    return ToHex(buffer.data(), bytes);
+}
+
+std::string HashPassword(std::string_view password) {
+    const std::string salt = RandomHex(kSaltBytes);
+    return std::string(kScheme) + "$" + std::to_string(kPasswordIterations) + "$" + salt + "$" +
+           Pbkdf2Hex(password, salt, kPasswordIterations);
+}
+
+bool VerifyPassword(std::string_view password, std::string_view stored) {
+    const auto parts = SplitDollar(stored);
+    if (parts.size() != 4 || parts[0] != kScheme)
+        return false;
+    int iterations = 0;
+    const auto [end, error] =
+        std::from_chars(parts[1].data(), parts[1].data() + parts[1].size(), iterations);
+    if (error != std::errc() || end != parts[1].data() + parts[1].size() || iterations < 1) {
+        return false;
+    }
+    return ConstantTimeEquals(Pbkdf2Hex(password, parts[2], iterations), parts[3]);
+}
+
+} // namespace vek::provider

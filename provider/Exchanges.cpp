@@ -1,0 +1,199 @@
+#include "Exchanges.h"
+
+#include "Names.h"
+#include "ReplyXml.h"
+#include "RequestLine.h"
+#include "RequestTarget.h"
+
+#include <charconv>
+#include <chrono>
+
+namespace vek::provider {
+namespace {
+
+constexpr std::size_t kMaxUpdateItems = 256;
+constexpr std::size_t kMaxEchoedName = 255;
+constexpr std::int64_t kHighestMessageId = 214748364;
+constexpr std::string_view kStatus3 = "status=3";
+
+// A signed request whose signature and client id have been checked.
+struct Authorised {
+    RequestTarget target;
+    std::optional<ClientRecord> client;
+    ReplyCode refusal = ReplyCode::HostUnchanged; // BadCredentials or BadSignature when refused
+
+    bool ok() const { return refusal == ReplyCode::HostUnchanged; }
+};
+
+Authorised Authorise(Store& store, std::string_view rawTarget) {
+    const std::string target = UnescapeRequestTarget(rawTarget);
+    const auto signedTarget = SplitSignedTarget(target);
+    Authorised result{ParseRequestTarget(signedTarget ? signedTarget->signedText : target),
+                      std::nullopt, ReplyCode::HostUnchanged};
+    const auto clientId = result.target.Single("email");
+    if (clientId && IsValidClientId(*clientId))
+        result.client = store.FindClient(*clientId);
+    if (!result.client) {
+        result.refusal = ReplyCode::BadCredentials;
+    } else if (!signedTarget || !SignatureMatches(*signedTarget, result.client->key)) {
+        result.refusal = ReplyCode::BadSignature;
+    }
+    return result;
+}
+
+std::optional<std::int64_t> MessageId(const std::optional<std::string>& text) {
+    if (!text)
+        return -1;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
+    if (error != std::errc() || end != text->data() + text->size() || value < -1 ||
+        value > kHighestMessageId) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The item's name as it can stand before the ":" of a reply line.
+std::string EchoedName(std::string_view name) {
+    std::string out(name.substr(0, kMaxEchoedName));
+    for (char& c : out) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || c == ':')
+            c = '?';
+    }
+    return out;
+}
+
+std::string ReplyLines(const std::vector<UpdateItem>& items, const std::vector<ReplyCode>& codes) {
+    std::string body;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        body += EchoedName(items[i].name) + ":" + std::to_string(static_cast<int>(codes[i])) + "\n";
+    }
+    return body;
+}
+
+std::string SameCodeLines(const std::vector<UpdateItem>& items, ReplyCode code) {
+    if (items.empty())
+        return std::to_string(static_cast<int>(code)) + "\n";
+    return ReplyLines(items, std::vector<ReplyCode>(items.size(), code));
+}
+
+std::vector<UpdateItem> UpdateItems(const RequestTarget& target) {
+    std::vector<UpdateItem> items;
+    for (const auto& param : target.params) {
+        if (param.name == "h[]")
+            items.push_back({false, param.value});
+        if (param.name == "g[]")
+            items.push_back({true, param.value});
+    }
+    return items;
+}
+
+std::int64_t Now() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+std::string ClientVersion(std::string_view userAgent) {
+    static constexpr std::string_view kPrefix = "VEK v";
+    if (userAgent.substr(0, kPrefix.size()) != kPrefix)
+        return {};
+    const auto slash = userAgent.find('/', kPrefix.size());
+    if (slash == std::string_view::npos)
+        return {};
+    return std::string(userAgent.substr(kPrefix.size(), slash - kPrefix.size()));
+}
+
+Reply Exchanges::Register(std::string_view rawTarget) {
+    const auto target = ParseRequestTarget(rawTarget);
+    const auto email = target.Single("email");
+    const auto password = target.Single("pass");
+    if (!email || !password)
+        return {400, RefusalXml("missing e-mail or password"), "text/xml"};
+    const std::string decodedEmail = PercentDecode(*email);
+    const std::string decodedPassword = PercentDecode(*password);
+    if (!IsValidEmail(decodedEmail) || !IsValidPassword(decodedPassword)) {
+        return {403, RefusalXml("invalid e-mail or password"), "text/xml"};
+    }
+    const auto login = store_.Authenticate(decodedEmail, decodedPassword);
+    if (!login)
+        return {403, RefusalXml("invalid e-mail or password"), "text/xml"};
+    if (login->banned)
+        return {403, RefusalXml("account banned"), "text/xml"};
+    return {200, RegistrationXml(store_.IssueClient(login->id)), "text/xml"};
+}
+
+Reply Exchanges::Unregister(std::string_view rawTarget) {
+    const auto request = Authorise(store_, rawTarget);
+    if (!request.ok())
+        return {403, std::string(kStatus3)};
+    store_.RemoveClient(*request.target.Single("email"));
+    return {200, "ok\n"};
+}
+
+Reply Exchanges::ListHosts(std::string_view rawTarget) {
+    const auto request = Authorise(store_, rawTarget);
+    if (!request.ok() || !request.client->enabled || request.client->accountBanned) {
+        return {200, std::string(kStatus3)};
+    }
+    std::string body;
+    for (const auto& entry : store_.HostList(request.client->accountId)) {
+        if (!body.empty())
+            body += '|';
+        body += (entry.group.empty() ? std::string("#") : entry.group) + "," + entry.host;
+    }
+    // The client drops the reply's last character: a line end after the last record.
+    return {200, body + "\n"};
+}
+
+Reply Exchanges::Notices(std::string_view rawTarget) {
+    const auto request = Authorise(store_, rawTarget);
+    if (!request.ok())
+        return {403, std::string(kStatus3)};
+    if (!request.client->enabled)
+        return {200, DisabledXml(), "text/xml"};
+    const auto lastNotice = MessageId(request.target.Single("lastnotice"));
+    const auto lastAlert = MessageId(request.target.Single("lastalert"));
+    if (!lastNotice || !lastAlert)
+        return {400, "invalid lastnotice or lastalert\n"};
+    AccountValues account = store_.Account(request.client->accountId);
+    if (request.client->accountBanned && !account.error)
+        account.error = "account banned";
+    return {200,
+            NoticesXml(account, store_.MessagesAfter(MessageKind::Alert, *lastAlert),
+                       store_.MessagesAfter(MessageKind::Notice, *lastNotice)),
+            "text/xml"};
+}
+
+Reply Exchanges::Update(std::string_view rawTarget, std::string_view userAgent) {
+    const auto request = Authorise(store_, rawTarget);
+    const auto items = UpdateItems(request.target);
+    if (!request.ok())
+        return {200, SameCodeLines(items, request.refusal)};
+    if (request.client->accountBanned)
+        return {200, SameCodeLines(items, ReplyCode::AccountBanned)};
+    if (!request.client->enabled)
+        return {200, SameCodeLines(items, ReplyCode::ClientDisabled)};
+    const std::string version = ClientVersion(userAgent);
+    if (!version.empty() && store_.IsVersionBarred(version)) {
+        return {200, SameCodeLines(items, ReplyCode::ClientVersionBarred)};
+    }
+    const auto address = request.target.Single("ip");
+    if (!address || !IsValidIPv4(*address))
+        return {400, "invalid ip\n"};
+    if (items.empty())
+        return {400, "no host or group\n"};
+    if (items.size() > kMaxUpdateItems)
+        return {400, "too many hosts and groups\n"};
+    try {
+        return {200, ReplyLines(items, store_.ApplyUpdate(request.client->accountId, items,
+                                                          *address, Now()))};
+    } catch (const std::exception&) {
+        return {200, SameCodeLines(items, ReplyCode::InternalError)};
+    }
+}
+
+} // namespace vek::provider

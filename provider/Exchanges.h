@@ -1,0 +1,40 @@
+#pragma once
+// The update server's five exchanges, independent of the HTTP library: each takes the raw
+// request target (as it stood in the request line) and answers with a status and a body.
+// Nothing a request carries is trusted; every refusal is a well-formed answer.
+#include "Store.h"
+
+#include <string>
+#include <string_view>
+
+namespace vek::provider {
+
+struct Reply {
+    int status = 200;
+    std::string body;
+    std::string contentType = "text/plain";
+};
+
+class Exchanges {
+  public:
+    explicit Exchanges(Store& store) : store_(store) {}
+
+    // "client/register.php?email=...&pass=..." (HTTPS only; the caller refuses plain HTTP).
+    Reply Register(std::string_view rawTarget);
+    // "client/unregister.php?email=<client id>", signed.
+    Reply Unregister(std::string_view rawTarget);
+    // "list-hosts.php?email=<client id>", signed.
+    Reply ListHosts(std::string_view rawTarget);
+    // "notices.php?email=<client id>&lastnotice=<n>&lastalert=<n>", signed.
+    Reply Notices(std::string_view rawTarget);
+    // "vekupdate.php?h[]=...&g[]=...&email=<client id>&ip=<address>", signed.
+    Reply Update(std::string_view rawTarget, std::string_view userAgent);
+
+  private:
+    Store& store_;
+};
+
+// "3.0.4" from "VEK v3.0.4/6.1.7601 (Service)"; empty when the agent is not of that form.
+std::string ClientVersion(std::string_view userAgent);
+
+} // namespace vek::provider

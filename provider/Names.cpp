@@ -1,0 +1,69 @@
+#include "Names.h"
+
+#include <algorithm>
+
+namespace vek::provider {
+namespace {
+
+bool IsAlnum(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool IsNameChar(char c) {
+    return IsAlnum(c) || c == '-' || c == '_' || c == '.';
+}
+
+} // namespace
+
+bool IsValidEmail(std::string_view email) {
+    const auto at = email.find('@');
+    return email.size() >= 3 && email.size() <= 254 && at != std::string_view::npos && at > 0 &&
+           at + 1 < email.size() &&
+           std::all_of(email.begin(), email.end(), [](char c) { return c > 0x20 && c < 0x7F; });
+}
+
+bool IsValidPassword(std::string_view password) {
+    return !password.empty() && password.size() <= 256 &&
+           password.find('\0') == std::string_view::npos;
+}
+
+bool IsValidHostName(std::string_view name) {
+    const auto dot = name.find('.');
+    return name.size() >= 3 && name.size() <= 253 && dot != std::string_view::npos && dot > 0 &&
+           name.back() != '.' &&
+           std::all_of(name.begin(), name.end(), [](char c) { return IsNameChar(c) || c == '@'; });
+}
+
+bool IsValidGroupName(std::string_view name) {
+    return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), IsNameChar);
+}
+
+bool IsValidIPv4(std::string_view address) {
+    int fields = 0;
+    std::size_t pos = 0;
+    while (true) {
+        std::size_t digits = 0;
+        int value = 0;
+        while (pos < address.size() && address[pos] >= '0' && address[pos] <= '9') {
+            value = value * 10 + (address[pos] - '0');
+            ++digits;
+            ++pos;
+            if (digits > 3)
+                return false;
+        }
+        if (digits == 0 || value > 255)
+            return false;
+        ++fields;
+        if (pos == address.size())
+            return fields == 4;
+        if (address[pos] != '.' || fields == 4)
+            return false;
+        ++pos;
+    }
+}
+
+bool IsValidClientId(std::string_view id) {
+    return !id.empty() && id.size() <= 64 && std::all_of(id.begin(), id.end(), IsAlnum);
+}
+
+} // namespace vek::provider

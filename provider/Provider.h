@@ -1,0 +1,60 @@
+#pragma once
+// The whole reference provider in one object: the store in the data folder, the update server
+// over HTTP and HTTPS, two HTTP IP-echo servers and two DNS IP-echo servers. Start() binds every
+// endpoint (port 0 takes a free port) and serves each on its own threads; Stop() ends them all.
+#include "Endpoint.h"
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace vek::provider {
+
+class Store;
+
+struct ProviderConfig {
+    std::string dataDir;
+    Endpoint http{"127.0.0.1", 8880};
+    std::string httpsHost = "localhost"; // the name in the server certificate
+    Endpoint https{"127.0.0.1", 8443};
+    std::array<Endpoint, 2> echoHttp{Endpoint{"127.0.0.2", 8881}, Endpoint{"127.0.0.3", 8881}};
+    std::array<Endpoint, 2> echoDns{Endpoint{"127.0.0.2", 8253}, Endpoint{"127.0.0.3", 8253}};
+    // How soon an echo address set by the operator from another process takes effect.
+    std::chrono::milliseconds echoRefresh{1000};
+    bool logRequests = true; // one line per request on stderr: peer, method, path, status
+};
+
+struct BoundEndpoints {
+    Endpoint http;
+    Endpoint https;
+    std::array<Endpoint, 2> echoHttp;
+    std::array<Endpoint, 2> echoDns;
+    std::string caCertPath;
+};
+
+// The data folder's default: $XDG_DATA_HOME/tarvo-provider or ~/.local/share/tarvo-provider.
+std::string DefaultDataDir();
+// Creates the folder (owner-only) when it is missing; returns the store's path in it.
+std::string PrepareDataDir(const std::string& dataDir);
+
+class Provider {
+  public:
+    explicit Provider(ProviderConfig config);
+    Provider(const Provider&) = delete;
+    Provider& operator=(const Provider&) = delete;
+    ~Provider();
+
+    // Throws std::runtime_error when an endpoint cannot be bound; nothing then keeps running.
+    BoundEndpoints Start();
+    void Stop();
+    Store& store();
+
+  private:
+    struct Servers;
+    ProviderConfig config_;
+    std::unique_ptr<Store> store_;
+    std::unique_ptr<Servers> servers_;
+};
+
+} // namespace vek::provider

@@ -1,0 +1,123 @@
+#pragma once
+// The provider's account store in SQLite: accounts, hosts, groups, clients, notices and alerts,
+// barred client versions and the operator's echo address. One connection per Store, used under
+// a mutex, so a Store may be shared by every server thread; other processes (the operator's
+// commands) open their own Store on the same file, and WAL with BEGIN IMMEDIATE keeps both safe.
+#include "ReplyCode.h"
+#include "Sqlite.h"
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vek::provider {
+
+// An operator's request the store refuses (unknown account, duplicate name, invalid input).
+class StoreRefusal : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ClientCredentials {
+    std::string id;
+    std::string key;
+};
+
+struct ClientRecord {
+    std::string key;
+    std::int64_t accountId = 0;
+    bool enabled = true;
+    bool accountBanned = false;
+};
+
+struct AccountLogin {
+    std::int64_t id = 0;
+    bool banned = false;
+};
+
+struct AccountValues {
+    std::string email;
+    std::int64_t remoteInterval = 0;
+    bool enhanced = false;
+    std::optional<std::string> error;
+};
+
+struct GroupedHost {
+    std::string group; // empty for a host in no group
+    std::string host;
+};
+
+enum class MessageKind { Notice = 1, Alert = 2 };
+
+struct Message {
+    std::int64_t id = 0;
+    std::string title;
+    std::string body;
+    std::string link;
+};
+
+struct HostStatus {
+    std::string name;
+    std::string email;
+    std::string address;
+    std::int64_t changedAt = 0; // seconds since 1970, 0 when never updated
+};
+
+struct UpdateItem {
+    bool isGroup = false;
+    std::string name;
+};
+
+class Store {
+  public:
+    explicit Store(const std::string& path);
+
+    // Operator side.
+    std::int64_t AddAccount(const std::string& email, const std::string& password);
+    void AddHost(const std::string& email, const std::string& host);
+    void AddGroup(const std::string& email, const std::string& group,
+                  const std::vector<std::string>& hosts);
+    ClientCredentials IssueClient(const std::string& email);
+    void SetBanned(const std::string& email, bool banned);
+    void SetClientEnabled(const std::string& clientId, bool enabled);
+    void SetRemoteInterval(const std::string& email, std::int64_t milliseconds);
+    void SetEnhanced(const std::string& email, bool enhanced);
+    void SetError(const std::string& email, const std::optional<std::string>& error);
+    void SetVersionBarred(const std::string& version, bool barred);
+    std::int64_t PostMessage(MessageKind kind, const std::string& title, const std::string& body,
+                             const std::string& link);
+    void SetEchoAddress(const std::optional<std::string>& address);
+    std::vector<HostStatus> ListHosts(const std::optional<std::string>& email);
+
+    // Server side.
+    std::optional<AccountLogin> Authenticate(const std::string& email, const std::string& password);
+    ClientCredentials IssueClient(std::int64_t accountId);
+    std::optional<ClientRecord> FindClient(const std::string& clientId);
+    bool RemoveClient(const std::string& clientId);
+    bool IsVersionBarred(const std::string& version);
+    AccountValues Account(std::int64_t accountId);
+    std::vector<Message> MessagesAfter(MessageKind kind, std::int64_t lastId);
+    std::vector<GroupedHost> HostList(std::int64_t accountId);
+    std::optional<std::string> EchoAddress();
+    // Applies every item in one transaction; one code per item, in order.
+    std::vector<ReplyCode> ApplyUpdate(std::int64_t accountId, const std::vector<UpdateItem>& items,
+                                       const std::string& address, std::int64_t now);
+
+  private:
+    std::int64_t AccountId(const std::string& email);
+    std::optional<std::int64_t> HostId(std::int64_t accountId, const std::string& host);
+    ClientCredentials InsertClient(std::int64_t accountId);
+    ReplyCode UpdateHost(std::int64_t accountId, const std::string& name,
+                         const std::string& address, std::int64_t now);
+    ReplyCode UpdateGroup(std::int64_t accountId, const std::string& name,
+                          const std::string& address, std::int64_t now);
+    void RequireChange(const char* what);
+
+    std::mutex mutex_;
+    Database db_;
+};
+
+} // namespace vek::provider
