@@ -3,6 +3,7 @@
 // settings key, the log, the adapter list, the public-IP detection state and the list of names
 // the update server reported missing.
 #include "AdapterApi.h"
+#include "Endpoints.h"
 #include "MainWindowIntf.h"
 #include "Registry.h"
 #include "SharedLogFile.h"
@@ -44,6 +45,10 @@ public:
     std::string CurrentIP;
     // Tick count at the end of the last public-IP detection.
     std::uint32_t LastIPCheckTick = 0;
+    // The provider's servers (in-process tests hand the core another set).
+    ProviderEndpoints Endpoints;
+    // The desktop client's anti-freeze: blocking requests keep window messages flowing.
+    bool KeepMessagesFlowing = false;
     // Names the update server reported missing: sorted, case-insensitive, no duplicates.
     SortedStringList MissingHosts;
 
@@ -99,6 +104,29 @@ public:
     std::int32_t GetAdapter();
     void SetAdapter(std::int32_t value);
     bool IsPrivateIP(const std::string& ip);
+
+    // HTTP GET and unregistration; public-IP detection.
+    std::string HttpGet(const std::string& url, const std::string& boundIP, bool useSSL);
+    std::string GetOSVersion();
+    void Unregister();
+    std::string GetRemoteIP(const std::string& boundIP);
+
+    // Missing hosts and the update-list summary on the main window.
+    void AddMissingHost(const std::string& name);
+    void ClearMissingHosts();
+    void SetUpdateList(const std::string& value);
+    std::string GetUpdateListWithoutMissing();
+
+    // The Windows service: whether it is installed, and its installation and control. The front
+    // ends act in the process up to Windows major version 5 and through the elevated admin
+    // server from 6 on; ServiceControl returns 1 on success, 0 on failure.
+    bool IsServiceInstalled();
+    bool IsWinNT();
+    bool InstallService();
+    bool UninstallService();
+    bool RestartService();
+    LONG ServiceControl(LONG action, const std::string& commandLine);
+    bool ElevatedServiceControl(LONG action, const std::string& commandLine);
 
 private:
     void OpenSettings();

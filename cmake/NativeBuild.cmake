@@ -10,3 +10,9 @@ find_package(GTest REQUIRED)
 add_subdirectory(common)
 add_subdirectory(provider)
 add_subdirectory(tests/native)
+
+# libFuzzer targets (clang): cmake -S . -B build/fuzz -G Ninja -DVEK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
+option(VEK_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+if(VEK_FUZZ)
+    add_subdirectory(tests/fuzz)
+endif()

@@ -1,0 +1,48 @@
+#include "ClassFactory.h"
+
+#include "ServiceAdmin.h"
+
+#include <new>
+
+namespace vek::admin {
+
+HRESULT STDMETHODCALLTYPE TServiceAdminFactory::QueryInterface(REFIID interfaceId, void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    if (IsEqualIID(interfaceId, IID_IUnknown) || IsEqualIID(interfaceId, IID_IClassFactory)) {
+        *object = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE TServiceAdminFactory::CreateInstance(IUnknown* outer, REFIID interfaceId,
+                                                               void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    if (outer != nullptr) {
+        return CLASS_E_NOAGGREGATION;
+    }
+    auto* admin = new (std::nothrow) TServiceAdmin();
+    if (admin == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    const HRESULT result = admin->QueryInterface(interfaceId, object);
+    admin->Release();
+    return result;
+}
+
+HRESULT STDMETHODCALLTYPE TServiceAdminFactory::LockServer(BOOL lock) {
+    if (lock) {
+        ModuleAddRef();
+    } else {
+        ModuleRelease();
+    }
+    return S_OK;
+}
+
+} // namespace vek::admin

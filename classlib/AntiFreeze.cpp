@@ -1,0 +1,69 @@
+#include "AntiFreeze.h"
+
+#include "WinHandles.h"
+
+#include <process.h>
+
+#include <exception>
+#include <optional>
+
+namespace vek {
+namespace {
+
+struct Job {
+    const std::function<void()>& work;
+    std::exception_ptr error;
+};
+
+unsigned __stdcall RunJob(void* parameter) {
+    auto& job = *static_cast<Job*>(parameter);
+    try {
+        job.work();
+    } catch (...) {
+        job.error = std::current_exception();
+    }
+    return 0;
+}
+
+// Dispatches what is queued; a WM_QUIT is kept for the caller's own loop.
+void DispatchQueued(std::optional<WPARAM>& quit) {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quit = message.wParam;
+            continue;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
+} // namespace
+
+void RunBlockingJob(bool keepMessagesFlowing, const std::function<void()>& job) {
+    if (!keepMessagesFlowing) {
+        job();
+        return;
+    }
+    Job state{job, nullptr};
+    UniqueHandle worker(
+        reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &RunJob, &state, 0, nullptr)));
+    if (!worker) {
+        job();
+        return;
+    }
+    std::optional<WPARAM> quit;
+    const HANDLE handle = worker.get();
+    while (::MsgWaitForMultipleObjects(1, &handle, FALSE, kAntiFreezeRoundMs, QS_ALLINPUT) !=
+           WAIT_OBJECT_0) {
+        DispatchQueued(quit);
+    }
+    if (quit) {
+        ::PostQuitMessage(static_cast<int>(*quit));
+    }
+    if (state.error) {
+        std::rethrow_exception(state.error);
+    }
+}
+
+} // namespace vek

@@ -1,0 +1,11 @@
+# The provider's endpoints, one set for the whole system: the program reads them from a generated
+# header (Main/EndpointConfig.h.in), the reference provider serves them. Loopback addresses and
+# unprivileged ports, so the whole system runs on this machine without an outside network.
+set(VEK_UPDATE_SERVER "127.0.0.1:8880" CACHE STRING "Update server for plain HTTP (address:port)")
+set(VEK_UPDATE_SERVER_TLS "localhost:8443" CACHE STRING
+    "Update server for HTTPS (host name:port; a certificate never matches an IP address)")
+set(VEK_HTTP_ECHO_1 "127.0.0.2:8881" CACHE STRING "First HTTP IP-echo server (address:port)")
+set(VEK_HTTP_ECHO_2 "127.0.0.3:8881" CACHE STRING "Second HTTP IP-echo server (address:port)")
+set(VEK_DNS_ECHO_1 "127.0.0.2" CACHE STRING "First DNS IP-echo server (address)")
+set(VEK_DNS_ECHO_2 "127.0.0.3" CACHE STRING "Second DNS IP-echo server (address)")
+set(VEK_DNS_ECHO_PORT "8253" CACHE STRING "UDP port of both DNS IP-echo servers")

@@ -1,0 +1,111 @@
+// TVEKGlobals::HttpGet against the native test servers: the result convention, the user agent,
+// the bound address, the time-outs, the request-line escaping and the HTTPS checks.
+#include "NetTestSupport.h"
+
+#include "FakeMainWindow.h"
+#include "HttpClient.h"
+
+#include <gtest/gtest.h>
+
+namespace vek::testing {
+namespace {
+
+struct GetCase {
+    const char* name;
+    std::string path;
+    std::string expected;
+};
+
+void PrintTo(const GetCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class HttpGetCases : public NetworkTest, public ::testing::WithParamInterface<GetCase> {};
+
+TEST_P(HttpGetCases, PlainHttp) {
+    EXPECT_EQ(globals->HttpGet(HttpUrl(GetParam().path), "", false), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, HttpGetCases,
+                         ::testing::Values(GetCase{"Body", "/body", "hello body"},
+                                           GetCase{"EmptyBody", "/empty", ""},
+                                           GetCase{"NotFound", "/missing", "404"},
+                                           GetCase{"CutAfterStatusLine", "/cut-status", "200"},
+                                           GetCase{"CutBody", "/cut-body", "200"},
+                                           GetCase{"Chunked", "/chunked", "hello chunked"},
+                                           GetCase{"ChunkedCut", "/chunked-cut", "200"},
+                                           GetCase{"CloseDelimited", "/close", "body until close"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(NetworkTest, RedirectIsReturnedNotFollowed) {
+    const std::string landing = "/landing/r" + std::to_string(::GetCurrentProcessId());
+    const std::string before = globals->HttpGet(HttpUrl("/count" + landing), "", false);
+    EXPECT_EQ(globals->HttpGet(HttpUrl("/redirect/r" + std::to_string(::GetCurrentProcessId())), "",
+                               false),
+              "302");
+    EXPECT_EQ(globals->HttpGet(HttpUrl("/count" + landing), "", false), before);
+}
+
+TEST_F(NetworkTest, NoStatusLineGivesMinusOne) {
+    EXPECT_EQ(globals->HttpGet("127.0.0.1:" + ClosedPort() + "/body", "", false), "-1");
+    // Not a host name at all: refused before any lookup.
+    EXPECT_EQ(globals->HttpGet("bad_host!name/body", "", false), "-1");
+    EXPECT_EQ(globals->HttpGet("127.0.0.1:99999/body", "", false), "-1");
+    // TEST-NET-1 is no local address: the bind fails.
+    EXPECT_EQ(globals->HttpGet(HttpUrl("/body"), "192.0.2.1", false), "-1");
+}
+
+TEST_F(NetworkTest, BoundAddressIsTheSourceTheServerSees) {
+    RecordingBind bind;
+    EXPECT_EQ(globals->HttpGet(HttpUrl("/peer"), "127.0.0.7", false), "127.0.0.7");
+    EXPECT_EQ(bind.addresses, std::vector<std::string>{"127.0.0.7:0"});
+    EXPECT_EQ(globals->HttpGet(HttpUrl("/peer"), "", false), "127.0.0.1");
+    EXPECT_EQ(bind.addresses.size(), 1u);
+}
+
+TEST_F(NetworkTest, UserAgentCarriesServiceSuffixOnlyWithoutMainWindow) {
+    EXPECT_EQ(globals->HttpGet(HttpUrl("/agent"), "", false), "VEK v3.0.4/5.1.2600 (Service)");
+    FakeMainWindow window;
+    globals->MainWindow = &window;
+    EXPECT_EQ(globals->HttpGet(HttpUrl("/agent"), "", false), "VEK v3.0.4/5.1.2600");
+    EXPECT_EQ(globals->HttpGet("localhost:" + Servers().https + "/agent", "", true),
+              "VEK v3.0.4/5.1.2600");
+    globals->MainWindow = nullptr;
+}
+
+TEST_F(NetworkTest, UnsafeRequestBytesArriveAsOneWellFormedRequest) {
+    EXPECT_EQ(globals->HttpGet(HttpUrl("/request-line/a b\r\nX-Injected: 1\r\n\r\nGET /x\xE9"), "",
+                               false),
+              "GET /request-line/a%20b%0D%0AX-Injected:%201%0D%0A%0D%0AGET%20/x%E9 HTTP/1.1");
+}
+
+TEST_F(NetworkTest, OSVersionIsMajorMinorBuildUnsigned) {
+    EXPECT_EQ(globals->GetOSVersion(), "5.1.2600");
+    EXPECT_EQ(version.requestedSize, 148u);
+    FakeVersion large(10, 0, 4294967295u);
+    EXPECT_EQ(globals->GetOSVersion(), "10.0.4294967295");
+}
+
+TEST_F(NetworkTest, SilentServerTimesOutWithoutStatusLine) {
+    const ULONGLONG start = ::GetTickCount64();
+    const HttpReply reply = HttpGetPlain(HttpUrl("/silent"), "", "test", HttpTimeouts{2000, 1500});
+    const ULONGLONG took = ::GetTickCount64() - start;
+    EXPECT_EQ(HttpGetResultText(reply), "-1");
+    EXPECT_GE(took, 1400u);
+    EXPECT_LT(took, 5000u);
+}
+
+TEST_F(NetworkTest, HttpsWithTrustedCertificate) {
+    const std::string server = "localhost:" + Servers().https;
+    EXPECT_EQ(globals->HttpGet(server + "/body", "", true), "hello body");
+    EXPECT_EQ(globals->HttpGet(server + "/missing", "", true), "404");
+    EXPECT_EQ(globals->HttpGet(server + "/redirect/tls", "", true), "302");
+    EXPECT_EQ(globals->HttpGet(server + "/cut-body", "", true), "200");
+}
+
+TEST_F(NetworkTest, HttpsWithUntrustedCertificateFails) {
+    EXPECT_EQ(globals->HttpGet("localhost:" + Servers().httpsUntrusted + "/body", "", true), "-1");
+}
+
+} // namespace
+} // namespace vek::testing

@@ -1,0 +1,123 @@
+#include "ScmTestSupport.h"
+
+#include "Registry.h"
+#include "ServiceActions.h"
+#include "VEKGlobals.h"
+#include "WinHandles.h"
+
+#include <gtest/gtest.h>
+
+namespace vek::testing {
+namespace {
+
+constexpr DWORD kStateBoundMs = 20000;
+constexpr DWORD kPollMs = 50;
+
+UniqueService OpenManager() {
+    return UniqueService(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+}
+
+bool QueryStatus(SERVICE_STATUS_PROCESS& status) {
+    UniqueService manager = OpenManager();
+    UniqueService service(::OpenServiceA(manager.get(), kServiceName, SERVICE_QUERY_STATUS));
+    DWORD needed = 0;
+    return service &&
+           ::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO,
+                                  reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
+}
+
+template <class Done> bool PollUntil(Done done, DWORD boundMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start >= boundMs) {
+            return false;
+        }
+        ::Sleep(kPollMs);
+    }
+    return true;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+} // namespace
+
+std::string TestServicePath() {
+    static const std::string path = [] {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        const std::string folder = std::string(temp) + "vek service test\\";
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string target = folder + "vek_test_service.exe";
+        const std::string source = ProgramFolder() + "vek_test_service.exe";
+        EXPECT_TRUE(::CopyFileA(source.c_str(), target.c_str(), FALSE)) << source;
+        return target;
+    }();
+    return path;
+}
+
+DWORD ServiceState() {
+    SERVICE_STATUS_PROCESS status{};
+    return QueryStatus(status) ? status.dwCurrentState : 0;
+}
+
+DWORD ServiceProcessId() {
+    SERVICE_STATUS_PROCESS status{};
+    return QueryStatus(status) && status.dwCurrentState == SERVICE_RUNNING ? status.dwProcessId : 0;
+}
+
+bool WaitForServiceState(DWORD state) {
+    return PollUntil([state] { return ServiceState() == state; }, kStateBoundMs);
+}
+
+bool WaitUntilServiceGone() {
+    return PollUntil([] { return ServiceState() == 0; }, kStateBoundMs);
+}
+
+void RemoveTestService() {
+    {
+        UniqueService manager = OpenManager();
+        UniqueService service(::OpenServiceA(manager.get(), kServiceName, SERVICE_ALL_ACCESS));
+        if (service) {
+            SERVICE_STATUS status;
+            ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+            PollUntil(
+                [] {
+                    return ServiceState() != SERVICE_RUNNING &&
+                           ServiceState() != SERVICE_STOP_PENDING;
+                },
+                kStateBoundMs);
+            ::DeleteService(service.get());
+        }
+    }
+    EXPECT_TRUE(WaitUntilServiceGone()) << "the test service could not be removed";
+    TRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kSettingsKey);
+}
+
+bool MachineKeyExists() {
+    return TRegistry(HKEY_LOCAL_MACHINE).KeyExists(kSettingsKey);
+}
+
+std::string MachineValue(const std::string& name) {
+    TRegistry machine(HKEY_LOCAL_MACHINE);
+    return machine.OpenKey(kSettingsKey, false) ? machine.ReadString(name) : std::string();
+}
+
+void WriteMachineValue(const std::string& name, const std::string& value) {
+    TRegistry machine(HKEY_LOCAL_MACHINE);
+    machine.OpenKey(kSettingsKey, true);
+    machine.WriteString(name, value);
+}
+
+void PollingSleeper::Sleep(DWORD milliseconds) {
+    calls.push_back(milliseconds);
+    PollUntil([] { return ServiceState() == SERVICE_STOPPED || ServiceState() == 0; },
+              milliseconds);
+    statesAfter.push_back(ServiceState());
+}
+
+} // namespace vek::testing

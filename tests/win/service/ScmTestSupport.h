@@ -1,0 +1,38 @@
+#pragma once
+// Helpers of the tests against the real service control manager: the test service's program in
+// a folder whose name holds a blank, bounded waits for the service's state, and a clean-up that
+// removes whatever an action left behind.
+#include "Seams.h"
+
+#include <string>
+#include <vector>
+
+namespace vek::testing {
+
+// The test service program, copied once below the temporary folder into "vek service test".
+std::string TestServicePath();
+
+DWORD ServiceState();     // 0 when the service does not exist
+DWORD ServiceProcessId(); // 0 when it does not run
+bool WaitForServiceState(DWORD state);
+// A deleted service may linger a moment before the manager lets it go.
+bool WaitUntilServiceGone();
+
+// Stops and deletes the service and deletes the machine-wide settings key.
+void RemoveTestService();
+
+bool MachineKeyExists();
+std::string MachineValue(const std::string& name);
+void WriteMachineValue(const std::string& name, const std::string& value);
+
+// Stands in for the fixed waits of the service actions: returns as soon as the service has
+// stopped or is gone, and after the asked time at most, so a test waits no longer than needed.
+class PollingSleeper final : public seams::ISleeper {
+  public:
+    void Sleep(DWORD milliseconds) override;
+    std::vector<DWORD> calls;
+    // The service's state when each wait ended.
+    std::vector<DWORD> statesAfter;
+};
+
+} // namespace vek::testing
