@@ -1,10 +1,13 @@
 // The program's main block: seeds the pseudo-random generator, then runs the road of the role
 // that the first command-line argument names. Globals already exists (module initialisation).
 #include "SingleInstance.h"
+#include "UnregisterRoad.h"
 #include "VEKGlobals.h"
+#include "VEKService.h"
 #include "forms/Unit1.h"
 
 #include "Seams.h"
+#include "ServiceApplication.h"
 #include "WinHandles.h"
 
 namespace {
@@ -39,14 +42,25 @@ int DesktopClientRoad(HINSTANCE instance) {
     return RunMessageLoop();
 }
 
-std::string FirstArgument() { return __argc > 1 ? __argv[1] : ""; }
+// The service: its module's timers tick on this thread until the service control manager stops
+// it; the module is destroyed before Globals.
+int ServiceRoad() {
+    vek::TServiceApplication application;
+    vek::TTarvoVEKService3 module;
+    return static_cast<int>(application.Run(module));
+}
 
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     seams::Random().Seed(RandomSeed());
-    const std::string first = FirstArgument();
-    if (__argc > 1 && (first == "-service" || first == "-unregister")) {
+    // Only the first argument counts, compared exactly.
+    const std::string first = __argc > 1 ? __argv[1] : "";
+    if (__argc > 1 && first == "-service") {
+        return ServiceRoad();
+    }
+    if (__argc > 1 && first == "-unregister") {
+        vek::UnregisterRoad();
         return 0;
     }
     return DesktopClientRoad(instance);

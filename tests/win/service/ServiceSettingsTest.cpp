@@ -1,0 +1,87 @@
+// The service without settings (no ServiceUser in the machine-wide key): nothing is checked, the
+// start is refused with a service-specific exit code, and a line says why in the default folder's
+// "Service.log".
+#include "CoreFixture.h"
+#include "CycleFakes.h"
+#include "FakeClock.h"
+#include "FakeTimerScheduler.h"
+#include "VEKService.h"
+
+namespace vek::testing {
+namespace {
+
+// The machine-wide key without ServiceUser for the test; what was there is put back after.
+class NoServiceUser {
+  public:
+    NoServiceUser()
+        : hadVendorKey_(RawKeyExists(HKEY_LOCAL_MACHINE, "Software\\Halvenor")),
+          hadKey_(RawKeyExists(HKEY_LOCAL_MACHINE, kSettingsPath)),
+          saved_(GetRawValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser")) {
+        DeleteServiceUser();
+    }
+    ~NoServiceUser() {
+        DeleteServiceUser();
+        if (saved_) {
+            SetRawValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser", saved_->type,
+                        saved_->data);
+        } else if (!hadKey_) {
+            DeleteRawTree(HKEY_LOCAL_MACHINE, kSettingsPath);
+        }
+        if (!hadVendorKey_) {
+            DeleteRawTree(HKEY_LOCAL_MACHINE, "Software\\Halvenor");
+        }
+    }
+    NoServiceUser(const NoServiceUser&) = delete;
+    NoServiceUser& operator=(const NoServiceUser&) = delete;
+
+  private:
+    static void DeleteServiceUser() {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsPath.c_str(), 0, KEY_ALL_ACCESS, &key) ==
+            ERROR_SUCCESS) {
+            ::RegDeleteValueA(key, "ServiceUser");
+            ::RegCloseKey(key);
+        }
+    }
+
+    bool hadVendorKey_;
+    bool hadKey_;
+    std::optional<RawValue> saved_;
+};
+
+TEST(ServiceWithoutSettings, ChecksNothingAndRefusesToStartWithAnExitCode) {
+    NoServiceUser noServiceUser;
+    DefaultLogFolderGuard defaultFolder;
+    FakeClock clock;
+    FakeTimerScheduler scheduler(clock);
+    FakeWindows windows;
+    windows.clientRunning = true;
+    ScriptedNetwork network;
+
+    TVEKGlobals globals(TVEKGlobalsOptions{{"-service"}, nullptr});
+    Globals = &globals;
+    ASSERT_FALSE(globals.SettingsOpen());
+    {
+        TTarvoVEKService3 module;
+        EXPECT_FALSE(module.Startup.Enabled());
+        scheduler.Advance(60000);
+        EXPECT_TRUE(network.boundIPs.empty());
+
+        bool started = true;
+        module.ServiceStart(started);
+        EXPECT_FALSE(started);
+        EXPECT_EQ(module.ErrCode, TTarvoVEKService3::kSettingsUnavailable);
+        EXPECT_TRUE(windows.timedMessages.empty());
+    }
+    Globals = nullptr;
+
+    const std::string log = ReadFileBytes(LocalAppDataFolder() + "\\Halvenor\\VEK\\Service.log");
+    EXPECT_NE(log.find(": Service settings unavailable: no ServiceUser is stored or its settings "
+                       "key cannot be opened.\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_FALSE(RawKeyExists(HKEY_USERS, kSettingsPath));
+}
+
+} // namespace
+} // namespace vek::testing
