@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the project needs, builds both trees and runs every test:
-# the Windows tests under Wine, the native tests plain and under the sanitizers.
+# the Windows tests under Wine, the native tests plain and under the sanitizers, and a short
+# bounded run of every fuzz target over the parsers of server input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,8 +17,17 @@ build() { # build <dir> <cmake args...>
 build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 build build/native
 build build/native-san -DVEK_SANITIZE=ON
+cmake -S . -B build/fuzz -G Ninja -DVEK_FUZZ=ON -DCMAKE_C_COMPILER=clang \
+      -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+fuzzers=(dns_reply_fuzz update_reply_fuzz)
+cmake --build build/fuzz -j "$jobs" --target "${fuzzers[@]}"
 
 status=0
+for fuzzer in "${fuzzers[@]}"; do
+    echo "fuzzing $fuzzer for 20 s"
+    timeout -k 5 120 "build/fuzz/tests/fuzz/$fuzzer" -max_total_time=20 -rss_limit_mb=1024 -artifact_prefix=build/fuzz/ \
+        -print_final_stats=0 2>"build/fuzz/$fuzzer.log" || { tail -30 "build/fuzz/$fuzzer.log"; status=1; }
+done
 WINEPREFIX="$PWD/build/win/wineprefix" scripts/wine-prefix.sh
 ctest --test-dir build/win -j "$jobs" --output-on-failure --timeout 300 || status=1
 WINEPREFIX="$PWD/build/win/wineprefix" timeout 30 wineserver -k 2>/dev/null || true

@@ -134,4 +134,36 @@ std::unique_ptr<TVEKGlobals> CoreTest::MakeGlobals(std::vector<std::string> argu
         TVEKGlobalsOptions{std::move(arguments), std::move(adapters)});
 }
 
+namespace {
+
+void DeleteServiceUserValue() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsPath.c_str(), 0, KEY_ALL_ACCESS, &key) ==
+        ERROR_SUCCESS) {
+        ::RegDeleteValueA(key, "ServiceUser");
+        ::RegCloseKey(key);
+    }
+}
+
+} // namespace
+
+ServiceUserGuard::ServiceUserGuard()
+    : hadVendorKey_(RawKeyExists(HKEY_LOCAL_MACHINE, "Software\\Halvenor")),
+      hadKey_(RawKeyExists(HKEY_LOCAL_MACHINE, kSettingsPath)),
+      saved_(GetRawValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser")) {
+    DeleteServiceUserValue();
+}
+
+ServiceUserGuard::~ServiceUserGuard() {
+    DeleteServiceUserValue();
+    if (saved_) {
+        SetRawValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser", saved_->type, saved_->data);
+    } else if (!hadKey_) {
+        DeleteRawTree(HKEY_LOCAL_MACHINE, kSettingsPath);
+    }
+    if (!hadVendorKey_) {
+        DeleteRawTree(HKEY_LOCAL_MACHINE, "Software\\Halvenor");
+    }
+}
+
 } // namespace vek::testing

@@ -30,6 +30,21 @@ private:
     bool hadVendorKey_;
 };
 
+// The machine-wide key without ServiceUser for the test; what was there is put back at the end,
+// and keys the test created there are removed.
+class ServiceUserGuard {
+public:
+    ServiceUserGuard();
+    ~ServiceUserGuard();
+    ServiceUserGuard(const ServiceUserGuard&) = delete;
+    ServiceUserGuard& operator=(const ServiceUserGuard&) = delete;
+
+private:
+    bool hadVendorKey_;
+    bool hadKey_;
+    std::optional<RawValue> saved_;
+};
+
 // Keeps the default log folder (local application data + "Halvenor\") out of the way: an existing
 // one is moved aside and put back at the end, and what the test created there is removed.
 class DefaultLogFolderGuard {

@@ -7,45 +7,17 @@ namespace {
 
 const std::string kTestUser = "S-1-5-21-1-2-3-4242";
 
-// Restores the machine-wide key's ServiceUser (and removes the keys the test created).
-class ServiceUserGuard {
+// The machine-wide key without ServiceUser, and no test user's key below HKEY_USERS, before and
+// after the test.
+class ServiceRoleGuard {
 public:
-    ServiceUserGuard()
-        : hadVendorKey_(RawKeyExists(HKEY_LOCAL_MACHINE, "Software\\Halvenor")),
-          hadKey_(RawKeyExists(HKEY_LOCAL_MACHINE, kSettingsPath)),
-          saved_(GetRawValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser")) {
-        Delete();
-        DeleteRawTree(HKEY_USERS, kTestUser);
-    }
-    ~ServiceUserGuard() {
-        DeleteRawTree(HKEY_USERS, kTestUser);
-        Delete();
-        if (saved_) {
-            SetRawValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser", saved_->type,
-                        saved_->data);
-        } else if (!hadKey_) {
-            DeleteRawTree(HKEY_LOCAL_MACHINE, kSettingsPath);
-        }
-        if (!hadVendorKey_) {
-            DeleteRawTree(HKEY_LOCAL_MACHINE, "Software\\Halvenor");
-        }
-    }
-    ServiceUserGuard(const ServiceUserGuard&) = delete;
-    ServiceUserGuard& operator=(const ServiceUserGuard&) = delete;
+    ServiceRoleGuard() { DeleteRawTree(HKEY_USERS, kTestUser); }
+    ~ServiceRoleGuard() { DeleteRawTree(HKEY_USERS, kTestUser); }
+    ServiceRoleGuard(const ServiceRoleGuard&) = delete;
+    ServiceRoleGuard& operator=(const ServiceRoleGuard&) = delete;
 
 private:
-    static void Delete() {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsPath.c_str(), 0, KEY_ALL_ACCESS, &key) ==
-            ERROR_SUCCESS) {
-            ::RegDeleteValueA(key, "ServiceUser");
-            ::RegCloseKey(key);
-        }
-    }
-
-    bool hadVendorKey_;
-    bool hadKey_;
-    std::optional<RawValue> saved_;
+    ServiceUserGuard serviceUser_;
 };
 
 class ServiceRoleTest : public ::testing::Test {
@@ -53,7 +25,7 @@ protected:
     std::string UserKey() const { return kTestUser + "\\" + kSettingsPath; }
 
     SettingsKeyGuard settings;
-    ServiceUserGuard serviceUser;
+    ServiceRoleGuard serviceUser;
     TempFolder folder;
 };
 

@@ -10,47 +10,8 @@
 namespace vek::testing {
 namespace {
 
-// The machine-wide key without ServiceUser for the test; what was there is put back after.
-class NoServiceUser {
-  public:
-    NoServiceUser()
-        : hadVendorKey_(RawKeyExists(HKEY_LOCAL_MACHINE, "Software\\Halvenor")),
-          hadKey_(RawKeyExists(HKEY_LOCAL_MACHINE, kSettingsPath)),
-          saved_(GetRawValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser")) {
-        DeleteServiceUser();
-    }
-    ~NoServiceUser() {
-        DeleteServiceUser();
-        if (saved_) {
-            SetRawValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser", saved_->type,
-                        saved_->data);
-        } else if (!hadKey_) {
-            DeleteRawTree(HKEY_LOCAL_MACHINE, kSettingsPath);
-        }
-        if (!hadVendorKey_) {
-            DeleteRawTree(HKEY_LOCAL_MACHINE, "Software\\Halvenor");
-        }
-    }
-    NoServiceUser(const NoServiceUser&) = delete;
-    NoServiceUser& operator=(const NoServiceUser&) = delete;
-
-  private:
-    static void DeleteServiceUser() {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsPath.c_str(), 0, KEY_ALL_ACCESS, &key) ==
-            ERROR_SUCCESS) {
-            ::RegDeleteValueA(key, "ServiceUser");
-            ::RegCloseKey(key);
-        }
-    }
-
-    bool hadVendorKey_;
-    bool hadKey_;
-    std::optional<RawValue> saved_;
-};
-
 TEST(ServiceWithoutSettings, ChecksNothingAndRefusesToStartWithAnExitCode) {
-    NoServiceUser noServiceUser;
+    ServiceUserGuard noServiceUser;
     DefaultLogFolderGuard defaultFolder;
     FakeClock clock;
     FakeTimerScheduler scheduler(clock);
