@@ -18,7 +18,7 @@ void TGDNSResolver::Resolve(const std::string& domain, const std::string& boundI
     QueryResult.clear();
     const auto id = static_cast<std::uint16_t>(seams::Random().Next(65535));
     const auto query =
-        BuildDnsQuery(domain, DnsQuestionSpec{id, AllowRecursiveQueries, QueryType, queryClass});
+        BuildDnsQuery(domain, DnsQueryParams{id, AllowRecursiveQueries, QueryType, queryClass});
     if (!query) {
         throw EDnsResolverError("Invalid domain name");
     }

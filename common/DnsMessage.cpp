@@ -104,7 +104,7 @@ DnsReplyError ReadRecord(const Reader& reader, std::size_t& pos, DnsRecord& reco
 
 } // namespace
 
-std::optional<std::string> BuildDnsQuery(std::string_view domain, const DnsQuestionSpec& spec) {
+std::optional<std::string> BuildDnsQuery(std::string_view domain, const DnsQueryParams& params) {
     std::string qname;
     std::size_t start = 0;
     while (start <= domain.size()) {
@@ -125,16 +125,16 @@ std::optional<std::string> BuildDnsQuery(std::string_view domain, const DnsQuest
     qname += '\0';
 
     std::string query;
-    Put16(query, spec.id);
-    Put16(query, spec.recursionDesired ? 0x0100 : 0x0000);
-    Put16(query, static_cast<std::uint16_t>(spec.types.size()));
+    Put16(query, params.id);
+    Put16(query, params.recursionDesired ? 0x0100 : 0x0000);
+    Put16(query, static_cast<std::uint16_t>(params.types.size()));
     Put16(query, 0);
     Put16(query, 0);
     Put16(query, 0);
-    for (const std::uint16_t type : spec.types) {
+    for (const std::uint16_t type : params.types) {
         query += qname;
         Put16(query, type);
-        Put16(query, spec.queryClass);
+        Put16(query, params.queryClass);
     }
     return query;
 }

@@ -12,7 +12,7 @@ namespace vek {
 inline constexpr std::uint16_t kDnsTypeA = 1;
 inline constexpr std::uint16_t kDnsClassIN = 1;
 
-struct DnsQuestionSpec {
+struct DnsQueryParams {
     std::uint16_t id = 0;
     bool recursionDesired = true;
     // One question per type, in this order.
@@ -22,7 +22,7 @@ struct DnsQuestionSpec {
 
 // The query message for the domain, or nothing when the domain has a label longer than 255 bytes.
 // The domain is split at each "." and written as it is, without change of case.
-std::optional<std::string> BuildDnsQuery(std::string_view domain, const DnsQuestionSpec& spec);
+std::optional<std::string> BuildDnsQuery(std::string_view domain, const DnsQueryParams& params);
 
 struct DnsRecord {
     std::string name; // owner name, compression pointers followed

@@ -30,22 +30,22 @@ std::string Record(int type, std::initializer_list<int> rdata, int rdLength = -1
 }
 
 TEST(DnsQuery, IsTheTwentyByteQuestionForIp) {
-    const auto query = BuildDnsQuery("ip", DnsQuestionSpec{0xBEEF, true, {kDnsTypeA}, 1});
+    const auto query = BuildDnsQuery("ip", DnsQueryParams{0xBEEF, true, {kDnsTypeA}, 1});
     ASSERT_TRUE(query);
     EXPECT_EQ(*query,
               Bytes({0xBE, 0xEF, 0x01, 0x00, 0, 1, 0, 0, 0, 0, 0, 0, 2, 'i', 'p', 0, 0, 1, 0, 1}));
 }
 
 TEST(DnsQuery, KeepsCaseAndSplitsLabels) {
-    const auto query = BuildDnsQuery("Ab.c", DnsQuestionSpec{1, false, {kDnsTypeA}, 1});
+    const auto query = BuildDnsQuery("Ab.c", DnsQueryParams{1, false, {kDnsTypeA}, 1});
     ASSERT_TRUE(query);
     EXPECT_EQ(query->substr(2, 2), Bytes({0, 0}));
     EXPECT_EQ(query->substr(12), Bytes({2, 'A', 'b', 1, 'c', 0, 0, 1, 0, 1}));
 }
 
 TEST(DnsQuery, RejectsALabelOver255Bytes) {
-    EXPECT_TRUE(BuildDnsQuery(std::string(255, 'x'), DnsQuestionSpec{1, true, {1}, 1}));
-    EXPECT_FALSE(BuildDnsQuery(std::string(256, 'x'), DnsQuestionSpec{1, true, {1}, 1}));
+    EXPECT_TRUE(BuildDnsQuery(std::string(255, 'x'), DnsQueryParams{1, true, {1}, 1}));
+    EXPECT_FALSE(BuildDnsQuery(std::string(256, 'x'), DnsQueryParams{1, true, {1}, 1}));
 }
 
 struct ReplyCase {
