@@ -29,5 +29,11 @@ fi
 # The lock is held until they run, so that no test starts them first.
 if timeout 5 wineserver -p60 </dev/null >/dev/null 2>&1 9>&-; then
     timeout -k 5 60 wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 9>&-
+    # Without a display that first program also starts a desktop process that gives up about a
+    # second later; a window made meanwhile would never appear. Wait (bounded) until it is gone.
+    for _ in $(seq 50); do
+        pgrep -f 'explorer.exe /desktop' >/dev/null || break
+        sleep 0.2
+    done
 fi
 exit 0
