@@ -35,7 +35,8 @@ cleanup() {
     echo "stopping: the service, the provider"
     w sc stop TarvoVEKService3 >/dev/null 2>&1 || true
     for _ in $(seq 30); do
-        w sc query TarvoVEKService3 2>/dev/null | grep -q RUNNING || break
+        state="$(w sc query TarvoVEKService3 2>/dev/null || true)"
+        if [ -z "$state" ] || grep -q STOPPED <<<"$state"; then break; fi
         sleep 0.5
     done
     w sc delete TarvoVEKService3 >/dev/null 2>&1 || true
