@@ -3,6 +3,7 @@
 // of one detection and the process's peak working set. It sets AlternateIP in the prefix's
 // settings key as it goes. With the servers running (tests/servers/fixture.sh start <dir> ...):
 //   <build>/wine-run <build>/tests/win/network/NetBenchmark.exe Z:<dir>/ports.env
+#include "KeyValueFile.h"
 #include "VEKGlobals.h"
 
 #include <windows.h>
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -21,18 +21,6 @@ namespace {
 
 constexpr int kRounds = 1000;
 
-std::map<std::string, std::string> ReadPorts(const char* path) {
-    std::map<std::string, std::string> values;
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos) {
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-    }
-    return values;
-}
 
 // Times `rounds` detections; false when one of them failed.
 bool Measure(const char* name, const std::function<std::string()>& detect) {
@@ -64,7 +52,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: NetBenchmark <ports.env of the test servers>\n");
         return 2;
     }
-    auto ports = ReadPorts(argv[1]);
+    auto ports = vek::testing::ReadKeyValueFile(argv[1]);
     if (ports["DNS_PORT"].empty() || ports["ECHO_PORT"].empty()) {
         std::fprintf(stderr, "NetBenchmark: no server ports in %s\n", argv[1]);
         return 1;

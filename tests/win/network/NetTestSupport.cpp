@@ -1,12 +1,12 @@
 #include "NetTestSupport.h"
 
+#include "KeyValueFile.h"
 #include "RawRegistry.h"
 #include "WinHandles.h"
 
 #include <ws2tcpip.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 
 namespace vek::testing {
@@ -15,20 +15,8 @@ namespace {
 const char kSettingsPath[] = "Software\\Halvenor\\VEK\\v3";
 
 std::map<std::string, std::string> ReadPortsFile() {
-    std::map<std::string, std::string> values;
     const char* path = std::getenv("VEK_NET_FIXTURE");
-    if (path == nullptr) {
-        return values;
-    }
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos) {
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-    }
-    return values;
+    return path == nullptr ? std::map<std::string, std::string>() : ReadKeyValueFile(path);
 }
 
 ServerPorts LoadServers() {
