@@ -171,50 +171,36 @@ ClientCredentials Store::IssueClient(std::int64_t accountId) {
     return credentials;
 }
 
-void Store::SetBanned(const std::string& email, bool banned) {
+template <class Value>
+void Store::UpdateOne(const char* sql, const Value& value, const std::string& key,
+                      const char* missing) {
     std::lock_guard lock(mutex_);
     WriteTransaction transaction(db_);
-    db_.Prepare("UPDATE accounts SET banned = ? WHERE email = ?")
-        .Bind(1, banned ? 1 : 0)
-        .Bind(2, email)
-        .Run();
-    RequireChange("no such account");
+    db_.Prepare(sql).Bind(1, value).Bind(2, key).Run();
+    RequireChange(missing);
     transaction.Commit();
 }
 
+void Store::SetBanned(const std::string& email, bool banned) {
+    UpdateOne("UPDATE accounts SET banned = ? WHERE email = ?", banned ? 1 : 0, email,
+              "no such account");
+}
+
 void Store::SetClientEnabled(const std::string& clientId, bool enabled) {
-    std::lock_guard lock(mutex_);
-    WriteTransaction transaction(db_);
-    db_.Prepare("UPDATE clients SET enabled = ? WHERE id = ?")
-        .Bind(1, enabled ? 1 : 0)
-        .Bind(2, clientId)
-        .Run();
-    RequireChange("no such client id");
-    transaction.Commit();
+    UpdateOne("UPDATE clients SET enabled = ? WHERE id = ?", enabled ? 1 : 0, clientId,
+              "no such client id");
 }
 
 void Store::SetRemoteInterval(const std::string& email, std::int64_t milliseconds) {
     if (milliseconds < 1 || milliseconds > 0x7FFFFFFF)
         throw StoreRefusal("invalid interval");
-    std::lock_guard lock(mutex_);
-    WriteTransaction transaction(db_);
-    db_.Prepare("UPDATE accounts SET remote_interval = ? WHERE email = ?")
-        .Bind(1, milliseconds)
-        .Bind(2, email)
-        .Run();
-    RequireChange("no such account");
-    transaction.Commit();
+    UpdateOne("UPDATE accounts SET remote_interval = ? WHERE email = ?", milliseconds, email,
+              "no such account");
 }
 
 void Store::SetEnhanced(const std::string& email, bool enhanced) {
-    std::lock_guard lock(mutex_);
-    WriteTransaction transaction(db_);
-    db_.Prepare("UPDATE accounts SET enhanced = ? WHERE email = ?")
-        .Bind(1, enhanced ? 1 : 0)
-        .Bind(2, email)
-        .Run();
-    RequireChange("no such account");
-    transaction.Commit();
+    UpdateOne("UPDATE accounts SET enhanced = ? WHERE email = ?", enhanced ? 1 : 0, email,
+              "no such account");
 }
 
 void Store::SetError(const std::string& email, const std::optional<std::string>& error) {

@@ -115,6 +115,9 @@ class Store {
     ReplyCode UpdateGroup(std::int64_t accountId, const std::string& name,
                           const std::string& address, std::int64_t now);
     void RequireChange(const char* what);
+    // Sets one column of one row in its own write transaction; refuses when no row matched.
+    template <class Value>
+    void UpdateOne(const char* sql, const Value& value, const std::string& key, const char* missing);
 
     std::mutex mutex_;
     Database db_;
