@@ -1,8 +1,8 @@
 #pragma once
 // The elevated admin server's interface, shared by the program (its caller) and the server
 // itself: it installs, removes and restarts the service with administrator rights.
-#include <objbase.h>
 #include <windows.h>
+#include <objbase.h>
 
 namespace vek {
 
@@ -20,7 +20,7 @@ enum ServiceAction : LONG { ServiceInstall = 1, ServiceUninstall = 2, ServiceRes
 // other value on failure. The server's marshalling code (AdminManager.idl) declares the same
 // layout.
 class IServiceAdmin : public IUnknown {
-  public:
+public:
     virtual LONG STDMETHODCALLTYPE ManageService(LONG action, const char* commandLine) = 0;
 };
 

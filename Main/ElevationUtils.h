@@ -2,8 +2,8 @@
 // Whether the process runs elevated, and the creation of a COM object with administrator rights:
 // directly when already elevated, else through the elevation moniker, whose prompt is owned by
 // the given window.
-#include <objbase.h>
 #include <windows.h>
+#include <objbase.h>
 
 #include "ClassLibError.h"
 
@@ -13,11 +13,11 @@ namespace vek {
 
 // A failed COM call, carrying its result code.
 class EComCallError : public EClassLibError {
-  public:
+public:
     explicit EComCallError(HRESULT code);
     HRESULT ErrorCode() const { return code_; }
 
-  private:
+private:
     HRESULT code_;
 };
 

@@ -13,12 +13,12 @@
 namespace vek {
 
 class EDnsResolverError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
 class TGDNSResolver {
-  public:
+public:
     std::string Host;
     std::uint16_t Port = 53;
     // Type codes asked for, one question each.
@@ -36,7 +36,7 @@ class TGDNSResolver {
     void Resolve(const std::string& domain, const std::string& boundIP,
                  std::uint16_t queryClass = kDnsClassIN);
 
-  private:
+private:
     std::string Exchange(const std::string& query, const std::string& boundIP);
 };
 

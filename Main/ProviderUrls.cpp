@@ -30,8 +30,6 @@ std::string UpdateUrl(const ProviderEndpoints& endpoints, std::string_view updat
            "&email=" + std::string(clientId) + "&ip=" + std::string(address);
 }
 
-std::string IpEchoUrl(std::string_view echoServer) {
-    return std::string(echoServer) + "/ip.php";
-}
+std::string IpEchoUrl(std::string_view echoServer) { return std::string(echoServer) + "/ip.php"; }
 
 } // namespace vek

@@ -14,7 +14,7 @@ constexpr DWORD kCharactersBesideSubAuthorities = 28;
 
 // A token obtained through the token seam, closed through it.
 class SeamToken {
-  public:
+public:
     SeamToken() = default;
     ~SeamToken() {
         if (handle_ != nullptr) {
@@ -26,13 +26,13 @@ class SeamToken {
     HANDLE* put() { return &handle_; }
     HANDLE get() const { return handle_; }
 
-  private:
+private:
     HANDLE handle_ = nullptr;
 };
 
 // A zero-filled block of the process heap.
 class HeapBlock {
-  public:
+public:
     explicit HeapBlock(DWORD size)
         : block_(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, size)) {}
     ~HeapBlock() {
@@ -44,7 +44,7 @@ class HeapBlock {
     HeapBlock& operator=(const HeapBlock&) = delete;
     void* get() const { return block_; }
 
-  private:
+private:
     void* block_;
 };
 

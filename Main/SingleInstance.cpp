@@ -12,7 +12,9 @@ constexpr char kInstanceMutex[] = "Local\\Tarvo VEK v3.0.4 desktop client";
 constexpr DWORD kWindowWaitMs = 10000;
 constexpr DWORD kWindowPollMs = 100;
 
-HWND FindRunningWindow() { return seams::Windows().FindWindowA(kMainWindowClass, kMainWindowCaption); }
+HWND FindRunningWindow() {
+    return seams::Windows().FindWindowA(kMainWindowClass, kMainWindowCaption);
+}
 
 void HandOver(HWND window) { seams::Windows().SendMessageA(window, WM_CLIENTNOTIFY, 1, 0); }
 

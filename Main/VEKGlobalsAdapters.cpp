@@ -41,8 +41,8 @@ void TVEKGlobals::AddAdapterQueryItems(bool withNames) {
         NO_ERROR) {
         return;
     }
-    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data()); adapter != nullptr;
-         adapter = adapter->Next) {
+    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
+         adapter != nullptr; adapter = adapter->Next) {
         const std::string description(adapter->Description,
                                       strnlen(adapter->Description, sizeof adapter->Description));
         for (const IP_ADDR_STRING* entry = &adapter->IpAddressList; entry != nullptr;

@@ -22,7 +22,8 @@ void TVEKGlobals::StartLogging() {
         return;
     }
     Log("***Logging started.***", false);
-    LogTrimTimer = std::make_unique<TTimer>(kLogTrimInterval, true, [this] { LogTrimTimerTimer(); });
+    LogTrimTimer =
+        std::make_unique<TTimer>(kLogTrimInterval, true, [this] { LogTrimTimerTimer(); });
     TrimLog();
 }
 

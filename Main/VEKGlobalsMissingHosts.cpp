@@ -19,9 +19,7 @@ std::string ItemName(const std::string& item) {
     return item.size() > kItemPrefixLength ? item.substr(kItemPrefixLength) : std::string();
 }
 
-bool IsGroupItem(const std::string& item) {
-    return item.front() == 'g';
-}
+bool IsGroupItem(const std::string& item) { return item.front() == 'g'; }
 
 // The items of the stored update list. An empty item (from a doubled or trailing "&") names
 // nothing, so it is left out.

@@ -39,21 +39,13 @@ bool TVEKGlobals::IsServiceInstalled() {
     return static_cast<bool>(service);
 }
 
-bool TVEKGlobals::IsWinNT() {
-    return QueryVersion().dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
+bool TVEKGlobals::IsWinNT() { return QueryVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
 
-bool TVEKGlobals::InstallService() {
-    return RunFrontEnd(*this, ServiceInstall);
-}
+bool TVEKGlobals::InstallService() { return RunFrontEnd(*this, ServiceInstall); }
 
-bool TVEKGlobals::UninstallService() {
-    return RunFrontEnd(*this, ServiceUninstall);
-}
+bool TVEKGlobals::UninstallService() { return RunFrontEnd(*this, ServiceUninstall); }
 
-bool TVEKGlobals::RestartService() {
-    return RunFrontEnd(*this, ServiceRestart);
-}
+bool TVEKGlobals::RestartService() { return RunFrontEnd(*this, ServiceRestart); }
 
 LONG TVEKGlobals::ServiceControl(LONG action, const std::string& commandLine) {
     return RunServiceAction(action, commandLine, GetCurrentUserSid());

@@ -71,11 +71,15 @@ std::int32_t TVEKGlobals::GetRemoteInterval() {
     return stored < kRemoteIntervalFloor ? kRemoteIntervalFloor : stored;
 }
 
-void TVEKGlobals::SetRemoteInterval(std::int32_t value) { Reg.WriteInteger("RemoteInterval", value); }
+void TVEKGlobals::SetRemoteInterval(std::int32_t value) {
+    Reg.WriteInteger("RemoteInterval", value);
+}
 
 std::string TVEKGlobals::GetHostPassword() { return Reg.ReadString("HostPassword"); }
 
-void TVEKGlobals::SetHostPassword(const std::string& value) { Reg.WriteString("HostPassword", value); }
+void TVEKGlobals::SetHostPassword(const std::string& value) {
+    Reg.WriteString("HostPassword", value);
+}
 
 bool TVEKGlobals::GetHidden() {
     if (!Reg.ValueExists("Hidden")) {
@@ -155,8 +159,8 @@ std::string TVEKGlobals::GetLocalAppDataFolder() {
 
 std::string TVEKGlobals::GetShellFolder(const std::string& name) {
     TRegistry shellFolders(HKEY_CURRENT_USER);
-    if (!shellFolders.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                              false)) {
+    if (!shellFolders.OpenKey(
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", false)) {
         return {};
     }
     try {

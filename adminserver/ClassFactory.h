@@ -1,12 +1,12 @@
 #pragma once
 // The class object that makes TServiceAdmin objects.
-#include <objbase.h>
 #include <windows.h>
+#include <objbase.h>
 
 namespace vek::admin {
 
 class TServiceAdminFactory final : public IClassFactory {
-  public:
+public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override;
     // The factory is a static object: its lifetime is the module's, counted by LockServer.
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }

@@ -26,22 +26,12 @@ std::string CallerSid() {
 
 } // namespace
 
-void ModuleAddRef() {
-    ::InterlockedIncrement(&moduleReferences);
-}
-void ModuleRelease() {
-    ::InterlockedDecrement(&moduleReferences);
-}
-bool ModuleInUse() {
-    return moduleReferences != 0;
-}
+void ModuleAddRef() { ::InterlockedIncrement(&moduleReferences); }
+void ModuleRelease() { ::InterlockedDecrement(&moduleReferences); }
+bool ModuleInUse() { return moduleReferences != 0; }
 
-TServiceAdmin::TServiceAdmin() {
-    ModuleAddRef();
-}
-TServiceAdmin::~TServiceAdmin() {
-    ModuleRelease();
-}
+TServiceAdmin::TServiceAdmin() { ModuleAddRef(); }
+TServiceAdmin::~TServiceAdmin() { ModuleRelease(); }
 
 HRESULT STDMETHODCALLTYPE TServiceAdmin::QueryInterface(REFIID interfaceId, void** object) {
     if (object == nullptr) {
@@ -56,9 +46,7 @@ HRESULT STDMETHODCALLTYPE TServiceAdmin::QueryInterface(REFIID interfaceId, void
     return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE TServiceAdmin::AddRef() {
-    return ::InterlockedIncrement(&references_);
-}
+ULONG STDMETHODCALLTYPE TServiceAdmin::AddRef() { return ::InterlockedIncrement(&references_); }
 
 ULONG STDMETHODCALLTYPE TServiceAdmin::Release() {
     const LONG left = ::InterlockedDecrement(&references_);

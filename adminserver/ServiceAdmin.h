@@ -11,7 +11,7 @@ void ModuleRelease();
 bool ModuleInUse();
 
 class TServiceAdmin final : public IServiceAdmin {
-  public:
+public:
     TServiceAdmin();
     TServiceAdmin(const TServiceAdmin&) = delete;
     TServiceAdmin& operator=(const TServiceAdmin&) = delete;
@@ -21,7 +21,7 @@ class TServiceAdmin final : public IServiceAdmin {
     ULONG STDMETHODCALLTYPE Release() override;
     LONG STDMETHODCALLTYPE ManageService(LONG action, const char* commandLine) override;
 
-  private:
+private:
     ~TServiceAdmin();
     LONG references_ = 1;
 };

@@ -6,14 +6,14 @@
 namespace vek {
 
 class Deadline {
-  public:
+public:
     explicit Deadline(DWORD milliseconds) : end_(::GetTickCount64() + milliseconds) {}
     DWORD Remaining() const {
         const ULONGLONG now = ::GetTickCount64();
         return now >= end_ ? 0 : static_cast<DWORD>(end_ - now);
     }
 
-  private:
+private:
     ULONGLONG end_;
 };
 

@@ -32,7 +32,7 @@ bool WaitSocket(SOCKET socket, bool forWrite, DWORD milliseconds) {
 
 // A non-blocking TCP connection whose every wait is bounded by the request's deadline.
 class Connection {
-  public:
+public:
     enum class Receipt { Data, Closed, Failed };
 
     explicit Connection(const Deadline& total) : total_(total) {}
@@ -103,14 +103,14 @@ class Connection {
         }
     }
 
-  private:
+private:
     const Deadline& total_;
     UniqueSocket socket_;
 };
 
 // Reads the reply's lines and body bytes from the connection.
 class ReplyReader {
-  public:
+public:
     explicit ReplyReader(Connection& connection) : connection_(connection) {}
 
     // One line without its CR LF (a bare LF also ends it).
@@ -157,16 +157,14 @@ class ReplyReader {
         }
     }
 
-  private:
+private:
     bool More() { return connection_.Receive(buffer_) == Connection::Receipt::Data; }
 
     Connection& connection_;
     std::string buffer_;
 };
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {

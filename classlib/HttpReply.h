@@ -19,9 +19,7 @@ struct HttpReply {
     std::string body;
 };
 
-inline bool IsSuccessStatus(int status) {
-    return status >= 200 && status <= 299;
-}
+inline bool IsSuccessStatus(int status) { return status >= 200 && status <= 299; }
 
 // The body on a success status that arrived whole; the status code in decimal on any other
 // status or after a failure past the status line; "-1" when no status line came.

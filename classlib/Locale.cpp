@@ -28,7 +28,7 @@ int AnsiCompareText(std::string_view a, std::string_view b) {
 }
 
 CivilTime CivilTimeFrom(const SYSTEMTIME& time) {
-    return CivilTime{time.wYear, time.wMonth,  time.wDay,         time.wHour,
+    return CivilTime{time.wYear,   time.wMonth,  time.wDay,         time.wHour,
                      time.wMinute, time.wSecond, time.wMilliseconds};
 }
 

@@ -105,8 +105,8 @@ DWORD TRegistry::GetData(std::string_view name, void* buffer, DWORD& size) const
 void TRegistry::PutData(std::string_view name, DWORD type, const void* data, DWORD size) {
     const std::string value(name);
     if (current_ == nullptr ||
-        ::RegSetValueExA(current_, value.c_str(), 0, type, static_cast<const BYTE*>(data),
-                         size) != ERROR_SUCCESS) {
+        ::RegSetValueExA(current_, value.c_str(), 0, type, static_cast<const BYTE*>(data), size) !=
+            ERROR_SUCCESS) {
         throw ERegistryException(Quoted("Failed to set data for", name));
     }
 }

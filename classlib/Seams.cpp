@@ -18,8 +18,8 @@ public:
     BOOL OpenThreadToken(DWORD access, BOOL openAsSelf, HANDLE* token) override {
         return ::OpenThreadToken(::GetCurrentThread(), access, openAsSelf, token);
     }
-    BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, void* buffer,
-                             DWORD length, DWORD* returned) override {
+    BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, void* buffer, DWORD length,
+                             DWORD* returned) override {
         return ::GetTokenInformation(token, kind, buffer, length, returned);
     }
     BOOL CloseHandle(HANDLE token) override { return ::CloseHandle(token); }
@@ -79,8 +79,8 @@ public:
     LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
         return ::SendMessageA(window, message, wParam, lParam);
     }
-    LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                UINT flags, UINT timeout, DWORD_PTR* result) override {
+    LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                                UINT timeout, DWORD_PTR* result) override {
         return ::SendMessageTimeoutA(window, message, wParam, lParam, flags, timeout, result);
     }
 };

@@ -71,7 +71,8 @@ void SharedLogFile::Trim(std::size_t keep) {
     }
     FileLock lock(file_.get());
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file_.get(), &size) || static_cast<unsigned long long>(size.QuadPart) < keep) {
+    if (!::GetFileSizeEx(file_.get(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) < keep) {
         return;
     }
     std::vector<char> tail(keep);
@@ -84,7 +85,8 @@ void SharedLogFile::Trim(std::size_t keep) {
         return;
     }
     LARGE_INTEGER zero{};
-    if (!::SetFilePointerEx(file_.get(), zero, nullptr, FILE_BEGIN) || !::SetEndOfFile(file_.get())) {
+    if (!::SetFilePointerEx(file_.get(), zero, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(file_.get())) {
         return;
     }
     DWORD written = 0;

@@ -9,7 +9,7 @@ namespace vek {
 
 // Winsock started for one scope (WSAStartup counts, so nested sessions are fine).
 class WinsockSession {
-  public:
+public:
     WinsockSession() : started_(::WSAStartup(MAKEWORD(2, 2), &data_) == 0) {}
     ~WinsockSession() {
         if (started_) {
@@ -20,7 +20,7 @@ class WinsockSession {
     WinsockSession& operator=(const WinsockSession&) = delete;
     bool Started() const { return started_; }
 
-  private:
+private:
     WSADATA data_{};
     bool started_;
 };

@@ -12,8 +12,7 @@
 
 namespace vek {
 
-std::vector<std::string> ReadDelimitedText(std::string_view text, char delimiter,
-                                           char quote = '"');
+std::vector<std::string> ReadDelimitedText(std::string_view text, char delimiter, char quote = '"');
 
 // Items holding a byte 0 to 32, the quote or the delimiter are written quoted, their quotes
 // doubled; a list of one empty item is written as two quotes.

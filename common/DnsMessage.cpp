@@ -14,7 +14,7 @@ void Put16(std::string& out, std::uint16_t value) {
 }
 
 class Reader {
-  public:
+public:
     explicit Reader(std::string_view message) : message_(message) {}
 
     std::size_t Size() const { return message_.size(); }
@@ -79,7 +79,7 @@ class Reader {
         }
     }
 
-  private:
+private:
     std::string_view message_;
 };
 

@@ -8,6 +8,7 @@ std::string URLEncode(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (const char c : text) {
+        // clang-format off
         switch (c) {
         case '%': out += "%25"; break;
         case ' ': out += "%20"; break;
@@ -28,6 +29,7 @@ std::string URLEncode(std::string_view text) {
         case ']': out += "%5D"; break;
         default: out += c; break;
         }
+        // clang-format on
     }
     return out;
 }

@@ -54,9 +54,7 @@ struct Child {
     std::array<Endpoint, 2> dns;
 };
 
-std::string HostName(int index) {
-    return "h" + std::to_string(index) + ".bench.example";
-}
+std::string HostName(int index) { return "h" + std::to_string(index) + ".bench.example"; }
 
 vek::provider::ClientCredentials Seed(const std::string& dataDir) {
     vek::provider::Store store(vek::provider::PrepareDataDir(dataDir));

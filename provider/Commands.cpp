@@ -33,7 +33,7 @@ constexpr const char* kUsage = R"(usage: tarvo-provider [--data DIR] COMMAND
 )";
 
 class UsageError : public std::runtime_error {
-  public:
+public:
     UsageError() : std::runtime_error("usage") {}
 };
 

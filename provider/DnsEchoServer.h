@@ -9,7 +9,7 @@
 namespace vek::provider {
 
 class DnsEchoServer {
-  public:
+public:
     // Binds at once (throws std::runtime_error when it cannot); serving starts with Start().
     DnsEchoServer(const Endpoint& endpoint, EchoAddress& echo);
     DnsEchoServer(const DnsEchoServer&) = delete;
@@ -20,7 +20,7 @@ class DnsEchoServer {
     void Stop();
     Endpoint Bound() const { return bound_; }
 
-  private:
+private:
     void Serve();
 
     EchoAddress& echo_;

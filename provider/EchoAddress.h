@@ -13,14 +13,14 @@
 namespace vek::provider {
 
 class EchoAddress {
-  public:
+public:
     EchoAddress(Store& store, std::chrono::milliseconds refresh)
         : store_(store), refresh_(refresh) {}
 
     // Never throws: a store failure keeps the setting last read.
     std::string For(const std::string& peerAddress);
 
-  private:
+private:
     Store& store_;
     const std::chrono::milliseconds refresh_;
     std::mutex mutex_;

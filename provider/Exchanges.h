@@ -16,7 +16,7 @@ struct Reply {
 };
 
 class Exchanges {
-  public:
+public:
     explicit Exchanges(Store& store) : store_(store) {}
 
     // "client/register.php?email=...&pass=..." (HTTPS only; the caller refuses plain HTTP).
@@ -30,7 +30,7 @@ class Exchanges {
     // "vekupdate.php?h[]=...&g[]=...&email=<client id>&ip=<address>", signed.
     Reply Update(std::string_view rawTarget, std::string_view userAgent);
 
-  private:
+private:
     Store& store_;
 };
 

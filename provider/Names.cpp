@@ -9,9 +9,7 @@ bool IsAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-bool IsNameChar(char c) {
-    return IsAlnum(c) || c == '-' || c == '_' || c == '.';
-}
+bool IsNameChar(char c) { return IsAlnum(c) || c == '-' || c == '_' || c == '.'; }
 
 } // namespace
 

@@ -90,7 +90,7 @@ void AddEchoRoute(httplib::Server& server, EchoAddress& echo) {
 
 // One HTTP(S) server with its listening thread.
 class HttpListener {
-  public:
+public:
     explicit HttpListener(std::unique_ptr<httplib::Server> server) : server_(std::move(server)) {}
     ~HttpListener() { Stop(); }
 
@@ -122,7 +122,7 @@ class HttpListener {
         thread_.join();
     }
 
-  private:
+private:
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
 };
@@ -171,13 +171,9 @@ Provider::Provider(ProviderConfig config)
     : config_(std::move(config)), store_(std::make_unique<Store>(PrepareDataDir(config_.dataDir))) {
 }
 
-Provider::~Provider() {
-    Stop();
-}
+Provider::~Provider() { Stop(); }
 
-Store& Provider::store() {
-    return *store_;
-}
+Store& Provider::store() { return *store_; }
 
 BoundEndpoints Provider::Start() {
     Stop();

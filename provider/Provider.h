@@ -39,7 +39,7 @@ std::string DefaultDataDir();
 std::string PrepareDataDir(const std::string& dataDir);
 
 class Provider {
-  public:
+public:
     explicit Provider(ProviderConfig config);
     Provider(const Provider&) = delete;
     Provider& operator=(const Provider&) = delete;
@@ -50,7 +50,7 @@ class Provider {
     void Stop();
     Store& store();
 
-  private:
+private:
     struct Servers;
     ProviderConfig config_;
     std::unique_ptr<Store> store_;

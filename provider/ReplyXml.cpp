@@ -76,8 +76,6 @@ std::string NoticesXml(const AccountValues& account, const std::vector<Message>&
     return out + "</user>\n";
 }
 
-std::string DisabledXml() {
-    return std::string(kDeclaration) + "<disabled/>\n";
-}
+std::string DisabledXml() { return std::string(kDeclaration) + "<disabled/>\n"; }
 
 } // namespace vek::provider

@@ -64,9 +64,7 @@ std::string Statement::Text(int column) const {
                        static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
-std::int64_t Statement::Int(int column) const {
-    return sqlite3_column_int64(stmt_, column);
-}
+std::int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
 
 bool Statement::IsNull(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
@@ -117,17 +115,11 @@ Statement Database::Prepare(const char* sql) {
     return Statement(found->second);
 }
 
-std::int64_t Database::Changes() const {
-    return sqlite3_changes64(db_);
-}
+std::int64_t Database::Changes() const { return sqlite3_changes64(db_); }
 
-std::int64_t Database::LastInsertId() const {
-    return sqlite3_last_insert_rowid(db_);
-}
+std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
-WriteTransaction::WriteTransaction(Database& db) : db_(db) {
-    db_.Exec("BEGIN IMMEDIATE");
-}
+WriteTransaction::WriteTransaction(Database& db) : db_(db) { db_.Exec("BEGIN IMMEDIATE"); }
 
 WriteTransaction::~WriteTransaction() {
     if (!done_) {

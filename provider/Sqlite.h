@@ -14,12 +14,12 @@ struct sqlite3_stmt;
 namespace vek::provider {
 
 class SqliteError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
 class Statement {
-  public:
+public:
     explicit Statement(sqlite3_stmt* stmt);
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -35,12 +35,12 @@ class Statement {
     std::int64_t Int(int column) const;
     bool IsNull(int column) const;
 
-  private:
+private:
     sqlite3_stmt* stmt_;
 };
 
 class Database {
-  public:
+public:
     // Opens (or creates) the file, sets the busy timeout first, then WAL mode.
     explicit Database(const std::string& path);
     Database(const Database&) = delete;
@@ -53,21 +53,21 @@ class Database {
     std::int64_t Changes() const;
     std::int64_t LastInsertId() const;
 
-  private:
+private:
     sqlite3* db_ = nullptr;
     std::map<std::string, sqlite3_stmt*, std::less<>> statements_;
 };
 
 // BEGIN IMMEDIATE on construction; ROLLBACK unless Commit() was called.
 class WriteTransaction {
-  public:
+public:
     explicit WriteTransaction(Database& db);
     WriteTransaction(const WriteTransaction&) = delete;
     WriteTransaction& operator=(const WriteTransaction&) = delete;
     ~WriteTransaction();
     void Commit();
 
-  private:
+private:
     Database& db_;
     bool done_ = false;
 };

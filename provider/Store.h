@@ -17,7 +17,7 @@ namespace vek::provider {
 
 // An operator's request the store refuses (unknown account, duplicate name, invalid input).
 class StoreRefusal : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
@@ -72,7 +72,7 @@ struct UpdateItem {
 };
 
 class Store {
-  public:
+public:
     explicit Store(const std::string& path);
 
     // Operator side.
@@ -106,7 +106,7 @@ class Store {
     std::vector<ReplyCode> ApplyUpdate(std::int64_t accountId, const std::vector<UpdateItem>& items,
                                        const std::string& address, std::int64_t now);
 
-  private:
+private:
     std::int64_t AccountId(const std::string& email);
     std::optional<std::int64_t> HostId(std::int64_t accountId, const std::string& host);
     ClientCredentials InsertClient(std::int64_t accountId);
@@ -117,7 +117,8 @@ class Store {
     void RequireChange(const char* what);
     // Sets one column of one row in its own write transaction; refuses when no row matched.
     template <class Value>
-    void UpdateOne(const char* sql, const Value& value, const std::string& key, const char* missing);
+    void UpdateOne(const char* sql, const Value& value, const std::string& key,
+                   const char* missing);
 
     std::mutex mutex_;
     Database db_;

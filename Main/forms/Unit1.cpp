@@ -22,10 +22,14 @@ struct LabelPlace {
 
 // The status rows: client id (row 1), the update summary (row 2).
 constexpr LabelPlace kLabelPlaces[] = {
-    {MainLabel::Label2, "Client ID: ", 160, 24}, {MainLabel::Label3, "Updating: ", 160, 64},
-    {MainLabel::Label4, "", 220, 64},            {MainLabel::Label5, "", 230, 64},
-    {MainLabel::Label6, "", 290, 64},            {MainLabel::Label7, "", 300, 64},
-    {MainLabel::Label8, "20", 220, 80},          {MainLabel::Label9, " hosts/groups missing", 240, 80},
+    {MainLabel::Label2, "Client ID: ", 160, 24},
+    {MainLabel::Label3, "Updating: ", 160, 64},
+    {MainLabel::Label4, "", 220, 64},
+    {MainLabel::Label5, "", 230, 64},
+    {MainLabel::Label6, "", 290, 64},
+    {MainLabel::Label7, "", 300, 64},
+    {MainLabel::Label8, "20", 220, 80},
+    {MainLabel::Label9, " hosts/groups missing", 240, 80},
 };
 
 } // namespace
@@ -133,9 +137,9 @@ void TVEK::CreateControls() {
         font_ = ::CreateFontIndirectA(&metrics.lfMessageFont);
     }
     for (const LabelPlace& place : kLabelPlaces) {
-        HWND label = ::CreateWindowExA(0, "STATIC", place.caption, WS_CHILD | WS_VISIBLE | SS_LEFT,
-                                       place.left, place.top, 10, 16, window_, nullptr, instance_,
-                                       nullptr);
+        HWND label =
+            ::CreateWindowExA(0, "STATIC", place.caption, WS_CHILD | WS_VISIBLE | SS_LEFT,
+                              place.left, place.top, 10, 16, window_, nullptr, instance_, nullptr);
         ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         labels_[place.label] = label;
         FitLabel(label);
@@ -158,7 +162,8 @@ void TVEK::FitLabel(HWND label) {
         shown += caption[i];
     }
     HDC dc = ::GetDC(label);
-    HGDIOBJ previous = ::SelectObject(dc, font_ != nullptr ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ previous =
+        ::SelectObject(dc, font_ != nullptr ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
     SIZE extent{};
     ::GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
     ::SelectObject(dc, previous);

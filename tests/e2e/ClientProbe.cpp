@@ -43,12 +43,12 @@ constexpr char kSilentHttpEcho[] = "127.0.0.1:9";
 constexpr DWORD kNow = 5000000;
 
 class UsageError : public std::runtime_error {
-  public:
+public:
     UsageError() : std::runtime_error("usage") {}
 };
 
 class FixedTicks final : public seams::IClock {
-  public:
+public:
     SYSTEMTIME LocalTime() override {
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
@@ -56,13 +56,13 @@ class FixedTicks final : public seams::IClock {
     }
     DWORD TickCount() override { return kNow; }
 
-  private:
+private:
     seams::Seam<seams::IClock>::Override override_{*this};
 };
 
 // The settings key holds nothing before and after the probe.
 class ScratchSettings {
-  public:
+public:
     ScratchSettings() { vek::testing::DeleteRawTree(HKEY_CURRENT_USER, kSettingsPath); }
     ~ScratchSettings() { vek::testing::DeleteRawTree(HKEY_CURRENT_USER, kSettingsPath); }
     ScratchSettings(const ScratchSettings&) = delete;

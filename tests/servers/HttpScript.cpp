@@ -25,9 +25,7 @@ bool HasControlBytes(std::string_view text) {
     return false;
 }
 
-bool IsTargetByte(unsigned char byte) {
-    return byte > 0x20 && byte < 0x7F;
-}
+bool IsTargetByte(unsigned char byte) { return byte > 0x20 && byte < 0x7F; }
 
 // A well-formed "GET <target> HTTP/1.1" head with "Name: value" fields, nothing after it.
 bool ParseHead(const std::string& data, Request& request) {

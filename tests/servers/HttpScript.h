@@ -9,7 +9,7 @@
 namespace vek::servers {
 
 class Stream {
-  public:
+public:
     virtual ~Stream() = default;
     // Bytes read (0: the peer closed, < 0: error or time-out).
     virtual long Read(char* buffer, std::size_t size) = 0;
@@ -18,11 +18,11 @@ class Stream {
 
 // Every request target received, counted, so that tests can ask what arrived.
 class RequestLog {
-  public:
+public:
     void Add(const std::string& target);
     int Count(const std::string& target);
 
-  private:
+private:
     std::mutex mutex_;
     std::map<std::string, int> counts_;
 };

@@ -28,7 +28,7 @@ constexpr int kLifetimeSeconds = 1800;
 constexpr int kConnectionTimeoutSeconds = 60;
 
 class PlainStream final : public Stream {
-  public:
+public:
     explicit PlainStream(int fd) : fd_(fd) {}
     long Read(char* buffer, std::size_t size) override { return ::recv(fd_, buffer, size, 0); }
     bool Write(std::string_view data) override {
@@ -42,12 +42,12 @@ class PlainStream final : public Stream {
         return true;
     }
 
-  private:
+private:
     int fd_;
 };
 
 class TlsStream final : public Stream {
-  public:
+public:
     explicit TlsStream(SSL* ssl) : ssl_(ssl) {}
     long Read(char* buffer, std::size_t size) override {
         return SSL_read(ssl_, buffer, static_cast<int>(size));
@@ -56,7 +56,7 @@ class TlsStream final : public Stream {
         return data.empty() || SSL_write(ssl_, data.data(), static_cast<int>(data.size())) > 0;
     }
 
-  private:
+private:
     SSL* ssl_;
 };
 

@@ -69,10 +69,9 @@ TEST(URLEncode, ReplacesEachOfTheSeventeenCharacters) {
     const struct {
         char character;
         const char* escape;
-    } cases[] = {{'%', "%25"}, {' ', "%20"}, {'~', "%7E"}, {'!', "%21"}, {'@', "%40"},
-                 {'#', "%23"}, {'$', "%24"}, {'^', "%5E"}, {'&', "%26"}, {'*', "%2A"},
-                 {'(', "%28"}, {')', "%29"}, {'+', "%2B"}, {'`', "%60"}, {'=', "%3D"},
-                 {'[', "%5B"}, {']', "%5D"}};
+    } cases[] = {{'%', "%25"}, {' ', "%20"}, {'~', "%7E"}, {'!', "%21"}, {'@', "%40"}, {'#', "%23"},
+                 {'$', "%24"}, {'^', "%5E"}, {'&', "%26"}, {'*', "%2A"}, {'(', "%28"}, {')', "%29"},
+                 {'+', "%2B"}, {'`', "%60"}, {'=', "%3D"}, {'[', "%5B"}, {']', "%5D"}};
     for (const auto& c : cases) {
         const std::string text = std::string("x") + c.character + "y" + c.character;
         EXPECT_EQ(URLEncode(text), std::string("x") + c.escape + "y" + c.escape) << c.character;

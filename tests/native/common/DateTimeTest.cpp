@@ -24,10 +24,10 @@ TEST(DateTime, CountsDaysFrom30December1899) {
 }
 
 TEST(DateTime, RoundTripsCivilTimes) {
-    const CivilTime times[] = {
-        {1899, 12, 30, 0, 0, 0, 0},    {1900, 2, 28, 23, 59, 59, 999}, {2000, 2, 29, 6, 30, 0, 0},
-        {2024, 2, 29, 23, 59, 59, 999}, {2026, 7, 4, 14, 5, 9, 0},      {9999, 12, 31, 23, 59, 59, 0},
-        {2026, 12, 31, 0, 0, 0, 1}};
+    const CivilTime times[] = {{1899, 12, 30, 0, 0, 0, 0}, {1900, 2, 28, 23, 59, 59, 999},
+                               {2000, 2, 29, 6, 30, 0, 0}, {2024, 2, 29, 23, 59, 59, 999},
+                               {2026, 7, 4, 14, 5, 9, 0},  {9999, 12, 31, 23, 59, 59, 0},
+                               {2026, 12, 31, 0, 0, 0, 1}};
     for (const CivilTime& time : times) {
         EXPECT_TRUE(SameTime(FromDateTime(ToDateTime(time)), time))
             << time.year << "-" << time.month << "-" << time.day << " " << time.hour << ":"
@@ -59,15 +59,14 @@ TEST(FormatLogTimestamp, UsesTheGivenSeparators) {
     const CivilTime time{2026, 7, 4, 14, 5, 9};
     EXPECT_EQ(FormatLogTimestamp(time, "/", ":"), "07/04/2026 14:05:09");
     EXPECT_EQ(FormatLogTimestamp(time, ".", ":"), "07.04.2026 14:05:09");
-    EXPECT_EQ(FormatLogTimestamp(CivilTime{987, 12, 31, 0, 0, 0}, "-", "."),
-              "12-31-0987 00.00.00");
+    EXPECT_EQ(FormatLogTimestamp(CivilTime{987, 12, 31, 0, 0, 0}, "-", "."), "12-31-0987 00.00.00");
 }
 
 TEST(FormatStatusTime, UsesTheTwelveHourClock) {
     const struct {
         int hour, minute;
         const char* text;
-    } cases[] = {{0, 30, "12:30am"}, {0, 0, "12:00am"},  {11, 59, "11:59am"},
+    } cases[] = {{0, 30, "12:30am"}, {0, 0, "12:00am"}, {11, 59, "11:59am"},
                  {12, 0, "12:00pm"}, {14, 5, "2:05pm"}, {23, 59, "11:59pm"}};
     for (const auto& c : cases) {
         EXPECT_EQ(FormatStatusTime(CivilTime{2026, 7, 4, c.hour, c.minute}, ":"), c.text);

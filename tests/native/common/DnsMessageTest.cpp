@@ -56,9 +56,7 @@ struct ReplyCase {
     const char* firstData; // DottedRecordData of the first record; nullptr when it fails
 };
 
-void PrintTo(const ReplyCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const ReplyCase& c, std::ostream* os) { *os << c.name; }
 
 class DnsReplyCases : public ::testing::TestWithParam<ReplyCase> {};
 

@@ -17,8 +17,7 @@ TEST(RequestLine, UnsafeBytesAreControlSpaceDelAndHighBytes) {
 }
 
 TEST(RequestLine, EscapesOnlyUnsafeBytes) {
-    EXPECT_EQ(EscapeRequestTarget("/a b\r\n\x80\x7F\xFF?x=1&y=~"),
-              "/a%20b%0D%0A%80%7F%FF?x=1&y=~");
+    EXPECT_EQ(EscapeRequestTarget("/a b\r\n\x80\x7F\xFF?x=1&y=~"), "/a%20b%0D%0A%80%7F%FF?x=1&y=~");
     EXPECT_EQ(EscapeRequestTarget(std::string("a\0b", 3)), "a%00b");
     EXPECT_EQ(EscapeRequestTarget("/p?pass=HMAC{a%2Bb/c%3D}"), "/p?pass=HMAC{a%2Bb/c%3D}");
 }

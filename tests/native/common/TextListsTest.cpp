@@ -30,29 +30,33 @@ TEST_P(ReadDelimitedTextTest, SplitsAsTheClassLibraryDoes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReadDelimitedTextTest,
-    ::testing::Values(
-        ReadCase{"Delimiter", "a&b&c", '&', {"a", "b", "c"}},
-        ReadCase{"OtherDelimiter", "a|b&c", '|', {"a", "b&c"}},
-        ReadCase{"Empty", "", '&', {}},
-        ReadCase{"OnlyBlanks", " \t\r\n", '&', {}},
-        ReadCase{"BlankRunSeparates", "a b\tc\r\nd", '&', {"a", "b", "c", "d"}},
-        ReadCase{"EveryControlByteSeparates", std::string("a\x01" "b\x1F" "c\x20" "d"), '&',
-                 {"a", "b", "c", "d"}},
-        ReadCase{"Byte33DoesNotSeparate", "a!b", '&', {"a!b"}},
-        ReadCase{"BlanksAroundDelimiter", "  a  &  b  ", '&', {"a", "b"}},
-        ReadCase{"QuotedKeepsBlanksAndDelimiter", "\"a b&c\"&d", '&', {"a b&c", "d"}},
-        ReadCase{"DoubledQuotes", "\"say \"\"hi\"\"\"&x", '&', {"say \"hi\"", "x"}},
-        ReadCase{"EmptyQuoted", "\"\"&x", '&', {"", "x"}},
-        ReadCase{"TextAfterClosingQuoteIsNextItem", "\"ab\"cd&e", '&', {"ab", "cd", "e"}},
-        ReadCase{"UnterminatedQuoteLosesLastByte", "x&\"abc", '&', {"x", "ab"}},
-        ReadCase{"UnterminatedSingleByte", "\"a", '&', {""}},
-        ReadCase{"EmptyItemBetweenDelimiters", "a&&b", '&', {"a", "", "b"}},
-        ReadCase{"LeadingDelimiter", "&a", '&', {"", "a"}},
-        ReadCase{"TrailingDelimiter", "a&", '&', {"a", ""}},
-        ReadCase{"TrailingDelimiterThenBlank", "a& ", '&', {"a"}},
-        ReadCase{"OnlyDelimiter", "&", '&', {"", ""}},
-        ReadCase{"NulEndsText", std::string("a&b\0&c", 6), '&', {"a", "b"}},
-        ReadCase{"NulRightAfterDelimiter", std::string("a&\0b", 4), '&', {"a", ""}}),
+    ::testing::Values(ReadCase{"Delimiter", "a&b&c", '&', {"a", "b", "c"}},
+                      ReadCase{"OtherDelimiter", "a|b&c", '|', {"a", "b&c"}},
+                      ReadCase{"Empty", "", '&', {}}, ReadCase{"OnlyBlanks", " \t\r\n", '&', {}},
+                      ReadCase{"BlankRunSeparates", "a b\tc\r\nd", '&', {"a", "b", "c", "d"}},
+                      ReadCase{"EveryControlByteSeparates",
+                               std::string("a\x01"
+                                           "b\x1F"
+                                           "c\x20"
+                                           "d"),
+                               '&',
+                               {"a", "b", "c", "d"}},
+                      ReadCase{"Byte33DoesNotSeparate", "a!b", '&', {"a!b"}},
+                      ReadCase{"BlanksAroundDelimiter", "  a  &  b  ", '&', {"a", "b"}},
+                      ReadCase{"QuotedKeepsBlanksAndDelimiter", "\"a b&c\"&d", '&', {"a b&c", "d"}},
+                      ReadCase{"DoubledQuotes", "\"say \"\"hi\"\"\"&x", '&', {"say \"hi\"", "x"}},
+                      ReadCase{"EmptyQuoted", "\"\"&x", '&', {"", "x"}},
+                      ReadCase{
+                          "TextAfterClosingQuoteIsNextItem", "\"ab\"cd&e", '&', {"ab", "cd", "e"}},
+                      ReadCase{"UnterminatedQuoteLosesLastByte", "x&\"abc", '&', {"x", "ab"}},
+                      ReadCase{"UnterminatedSingleByte", "\"a", '&', {""}},
+                      ReadCase{"EmptyItemBetweenDelimiters", "a&&b", '&', {"a", "", "b"}},
+                      ReadCase{"LeadingDelimiter", "&a", '&', {"", "a"}},
+                      ReadCase{"TrailingDelimiter", "a&", '&', {"a", ""}},
+                      ReadCase{"TrailingDelimiterThenBlank", "a& ", '&', {"a"}},
+                      ReadCase{"OnlyDelimiter", "&", '&', {"", ""}},
+                      ReadCase{"NulEndsText", std::string("a&b\0&c", 6), '&', {"a", "b"}},
+                      ReadCase{"NulRightAfterDelimiter", std::string("a&\0b", 4), '&', {"a", ""}}),
     [](const auto& info) { return info.param.name; });
 
 struct WriteCase {
@@ -72,8 +76,7 @@ TEST_P(WriteDelimitedTextTest, QuotesWhatReadingWouldSplit) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WriteDelimitedTextTest,
-    ::testing::Values(WriteCase{"Plain", {"a", "b"}, "a&b"},
-                      WriteCase{"NoItems", {}, ""},
+    ::testing::Values(WriteCase{"Plain", {"a", "b"}, "a&b"}, WriteCase{"NoItems", {}, ""},
                       WriteCase{"SingleEmptyItem", {""}, "\"\""},
                       WriteCase{"EmptyItemsAmongOthers", {"a", "", "b", ""}, "a&&b&"},
                       WriteCase{"Blank", {"a b"}, "\"a b\""},

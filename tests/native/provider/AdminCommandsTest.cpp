@@ -9,7 +9,7 @@ namespace vek::provider::test {
 namespace {
 
 class AdminCommandsTest : public ProviderTest {
-  protected:
+protected:
     struct Outcome {
         int code;
         std::string out;

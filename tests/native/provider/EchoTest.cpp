@@ -7,7 +7,7 @@ namespace vek::provider::test {
 namespace {
 
 class EchoTest : public ProviderTest {
-  protected:
+protected:
     std::optional<std::string> DnsEcho(int server, const std::string& source) {
         DnsPeer peer(bound_.echoDns[server], source);
         peer.Send(DnsQuery(0x1234, "ip"));

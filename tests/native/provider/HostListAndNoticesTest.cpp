@@ -5,7 +5,7 @@ namespace vek::provider::test {
 namespace {
 
 class AccountReadTest : public ProviderTest {
-  protected:
+protected:
     HttpReply HostList() { return Signed("/list-hosts.php?email=" + client_.id); }
     HttpReply Notices(int lastNotice, int lastAlert) {
         return Signed("/notices.php?email=" + client_.id + "&lastnotice=" +

@@ -26,7 +26,7 @@ bool IsRefusal(const HttpReply& reply) {
 }
 
 class MalformedRequestTest : public ProviderTest {
-  protected:
+protected:
     void ExpectUpdateServerAnswers() {
         EXPECT_EQ(
             Signed("/vekupdate.php?h[]=office.user.example&email=" + client_.id + "&ip=203.0.113.7")

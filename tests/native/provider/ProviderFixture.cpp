@@ -11,9 +11,7 @@ TempDir::TempDir() {
     path_ = pattern;
 }
 
-TempDir::~TempDir() {
-    std::filesystem::remove_all(path_);
-}
+TempDir::~TempDir() { std::filesystem::remove_all(path_); }
 
 void ProviderTest::SetUp() {
     ProviderConfig config;
@@ -37,9 +35,7 @@ void ProviderTest::SetUp() {
     client_ = store().IssueClient(kEmail);
 }
 
-void ProviderTest::TearDown() {
-    provider_.reset();
-}
+void ProviderTest::TearDown() { provider_.reset(); }
 
 HttpReply ProviderTest::Signed(const std::string& target, const std::string& userAgent) {
     return HttpGet(bound_.http, SignedTarget(target, client_.key), userAgent);

@@ -17,19 +17,19 @@ inline constexpr const char* kPassword = "right pass&=%+";
 
 // A fresh folder under /tmp, removed with everything in it at the end of its scope.
 class TempDir {
-  public:
+public:
     TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     ~TempDir();
     const std::string& path() const { return path_; }
 
-  private:
+private:
     std::string path_;
 };
 
 class ProviderTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override;
     void TearDown() override;
 

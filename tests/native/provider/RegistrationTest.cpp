@@ -11,7 +11,7 @@ namespace vek::provider::test {
 namespace {
 
 class RegistrationTest : public ProviderTest {
-  protected:
+protected:
     httplib::Result Register(const std::string& email, const std::string& password,
                              const std::string& caPath) {
         httplib::SSLClient https("localhost", bound_.https.port);

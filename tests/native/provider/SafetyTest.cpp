@@ -46,7 +46,7 @@ TEST(PasswordHash, TheStoreFileNeverHoldsThePassword) {
 
 // The request log goes to stderr; capture it for the whole life of one provider.
 class LoggedProviderTest : public ProviderTest {
-  protected:
+protected:
     void SetUp() override {
         original_ = std::cerr.rdbuf(log_.rdbuf());
         logRequests_ = true;

@@ -98,9 +98,7 @@ DnsPeer::DnsPeer(const Endpoint& server, const std::string& sourceAddress)
     connect(socket_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
-DnsPeer::~DnsPeer() {
-    close(socket_);
-}
+DnsPeer::~DnsPeer() { close(socket_); }
 
 void DnsPeer::Send(const std::string& datagram) {
     send(socket_, datagram.data(), datagram.size(), 0);

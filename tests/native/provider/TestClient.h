@@ -28,7 +28,7 @@ std::string SignedTarget(const std::string& target, const std::string& key);
 
 // A UDP socket bound to the source address that sends datagrams to one server.
 class DnsPeer {
-  public:
+public:
     DnsPeer(const Endpoint& server, const std::string& sourceAddress = "127.0.0.1");
     DnsPeer(const DnsPeer&) = delete;
     DnsPeer& operator=(const DnsPeer&) = delete;
@@ -38,7 +38,7 @@ class DnsPeer {
     // The next datagram, or nothing after two seconds.
     std::optional<std::string> Receive();
 
-  private:
+private:
     int socket_ = -1;
 };
 

@@ -7,7 +7,7 @@ namespace vek::provider::test {
 namespace {
 
 class UpdateTest : public ProviderTest {
-  protected:
+protected:
     std::string Update(const std::string& items, const std::string& ip,
                        const std::string& userAgent = kUserAgent) {
         const auto reply =

@@ -124,8 +124,8 @@ TEST_P(AdapterProbeTest, KeepsTheQueryOnlyAfterAGoodSecondAnswer) {
     Script().answers = GetParam().answers;
     auto globals = MakeWithFake(true, {"203.0.113.9"});
     EXPECT_EQ(globals->AdaptersAvailable(), GetParam().kept);
-    const Items expected = GetParam().kept ? Items{"192.0.2.10", "192.0.2.11", "198.51.100.5"}
-                                           : Items{"203.0.113.9"};
+    const Items expected =
+        GetParam().kept ? Items{"192.0.2.10", "192.0.2.11", "198.51.100.5"} : Items{"203.0.113.9"};
     EXPECT_EQ(globals->GetAdapterList(false), expected);
 }
 
@@ -152,8 +152,7 @@ TEST_F(AdaptersTest, EveryAddressOfEveryAdapterIsListed) {
     auto globals = MakeWithFake();
     EXPECT_EQ(globals->GetAdapterList(true),
               (Items{"192.0.2.10 | Eth A", "192.0.2.11 | Eth A", "198.51.100.5 | Wifi B"}));
-    EXPECT_EQ(globals->GetAdapterList(false),
-              (Items{"192.0.2.10", "192.0.2.11", "198.51.100.5"}));
+    EXPECT_EQ(globals->GetAdapterList(false), (Items{"192.0.2.10", "192.0.2.11", "198.51.100.5"}));
 }
 
 TEST_F(AdaptersTest, AFailedQueryAddsNothing) {
@@ -195,14 +194,12 @@ TEST_P(StoredAdapterTest, OnlyAPositionInTheListIsHandedOut) {
     EXPECT_EQ(value, GetParam().afterwards);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, StoredAdapterTest,
-                         ::testing::Values(StoredCase{"Absent", std::nullopt, -1, -1},
-                                           StoredCase{"None", -1, -1, -1},
-                                           StoredCase{"First", 0, 0, 0},
-                                           StoredCase{"Last", 2, 2, 2},
-                                           StoredCase{"PastTheEnd", 3, -1, -1},
-                                           StoredCase{"BelowMinusOne", -7, -1, -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Values, StoredAdapterTest,
+    ::testing::Values(StoredCase{"Absent", std::nullopt, -1, -1}, StoredCase{"None", -1, -1, -1},
+                      StoredCase{"First", 0, 0, 0}, StoredCase{"Last", 2, 2, 2},
+                      StoredCase{"PastTheEnd", 3, -1, -1}, StoredCase{"BelowMinusOne", -7, -1, -1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AdaptersTest, AnEmptyListResetsAnyStoredPosition) {
     SetRawDword(HKEY_CURRENT_USER, kSettingsPath, "Adapter", 0);

@@ -67,9 +67,9 @@ TEST_F(LogTest, ExistingFilesAreAppendedTo) {
     WriteFileBytes(LogFile("VEK.log"), "old\r\n");
     WriteFileBytes(LogFile("Service.log"), "service\r\n");
     MakeGlobals()->Log("text", false);
-    EXPECT_EQ(ReadFileBytes(LogFile("VEK.log")),
-              "old\r\n" + LogLineAtDefaultTime(kStarted) + LogLineAtDefaultTime("text") +
-                  LogLineAtDefaultTime(kEnding));
+    EXPECT_EQ(ReadFileBytes(LogFile("VEK.log")), "old\r\n" + LogLineAtDefaultTime(kStarted) +
+                                                     LogLineAtDefaultTime("text") +
+                                                     LogLineAtDefaultTime(kEnding));
     EXPECT_EQ(ReadFileBytes(LogFile("Service.log")), "service\r\n");
 }
 

@@ -98,7 +98,8 @@ void ExpectTail(const std::vector<int>& indexes, int count, const char* writer) 
     ASSERT_FALSE(indexes.empty()) << writer;
     EXPECT_EQ(indexes.back(), count - 1) << writer;
     for (std::size_t i = 1; i < indexes.size(); ++i) {
-        ASSERT_EQ(indexes[i], indexes[i - 1] + 1) << writer << " line lost after " << indexes[i - 1];
+        ASSERT_EQ(indexes[i], indexes[i - 1] + 1)
+            << writer << " line lost after " << indexes[i - 1];
     }
 }
 
@@ -162,8 +163,9 @@ TEST_F(LogTwoProcess, LinesStayWholeAndOnlyTrimsDropThem) {
     ASSERT_EQ(exitCode, 0u);
 
     const Writers writers = ParseLog(ReadFileBytes(LogFile("VEK.log")));
-    EXPECT_TRUE(writers.broken.empty()) << writers.broken.size() << " broken lines, first: "
-                                        << (writers.broken.empty() ? "" : writers.broken[0]);
+    EXPECT_TRUE(writers.broken.empty())
+        << writers.broken.size()
+        << " broken lines, first: " << (writers.broken.empty() ? "" : writers.broken[0]);
     ExpectTail(writers.parent, kParentLines + 1, "parent");
     ASSERT_GE(writers.childLast, kChildMinimumLines - 1);
     ExpectTail(writers.child, writers.childLast + 1, "child");

@@ -62,7 +62,8 @@ TEST_F(ServiceRoleTest, WithoutServiceUserNothingIsCreatedBelowHkeyUsers) {
     DefaultLogFolderGuard folders;
     const std::string before = SubkeyNames(HKEY_USERS);
     std::unique_ptr<TVEKGlobals> globals;
-    ASSERT_NO_THROW(globals = std::make_unique<TVEKGlobals>(TVEKGlobalsOptions{{"-service"}, nullptr}));
+    ASSERT_NO_THROW(globals =
+                        std::make_unique<TVEKGlobals>(TVEKGlobalsOptions{{"-service"}, nullptr}));
     EXPECT_FALSE(globals->SettingsOpen());
     EXPECT_FALSE(globals->LogOpen());
     EXPECT_EQ(SubkeyNames(HKEY_USERS), before);
@@ -76,7 +77,8 @@ TEST_F(ServiceRoleTest, AServiceUserOfTheWrongFormIsNotFatal) {
     SetRawDword(HKEY_LOCAL_MACHINE, kSettingsPath, "ServiceUser", 7);
     const std::string before = SubkeyNames(HKEY_USERS);
     std::unique_ptr<TVEKGlobals> globals;
-    ASSERT_NO_THROW(globals = std::make_unique<TVEKGlobals>(TVEKGlobalsOptions{{"-service"}, nullptr}));
+    ASSERT_NO_THROW(globals =
+                        std::make_unique<TVEKGlobals>(TVEKGlobalsOptions{{"-service"}, nullptr}));
     EXPECT_FALSE(globals->SettingsOpen());
     EXPECT_EQ(SubkeyNames(HKEY_USERS), before);
 }

@@ -156,9 +156,10 @@ TEST_F(SettingsTest, LastVEKTimeIsAnEightByteBinary) {
     EXPECT_EQ(Raw("LastVEKTime")->type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(globals->GetLastVEKTime(), 1.5);
 
-    for (const auto& [type, data] : {std::pair<DWORD, std::string>{REG_DWORD, Dword(1)},
-                                     std::pair<DWORD, std::string>{REG_BINARY, std::string(4, 0)},
-                                     std::pair<DWORD, std::string>{REG_BINARY, std::string(7, 0)}}) {
+    for (const auto& [type, data] :
+         {std::pair<DWORD, std::string>{REG_DWORD, Dword(1)},
+          std::pair<DWORD, std::string>{REG_BINARY, std::string(4, 0)},
+          std::pair<DWORD, std::string>{REG_BINARY, std::string(7, 0)}}) {
         SetRawValue(HKEY_CURRENT_USER, kSettingsPath, "LastVEKTime", type, data);
         try {
             globals->GetLastVEKTime();

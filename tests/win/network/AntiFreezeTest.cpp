@@ -14,24 +14,22 @@ namespace {
 
 int timerTicks = 0;
 
-void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
-    ++timerTicks;
-}
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++timerTicks; }
 
 // A thread timer of the calling thread, counting its ticks.
 class TickCounter {
-  public:
+public:
     TickCounter() : id_(::SetTimer(nullptr, 0, 20, &CountTick)) { timerTicks = 0; }
     ~TickCounter() { ::KillTimer(nullptr, id_); }
     int Ticks() const { return timerTicks; }
 
-  private:
+private:
     UINT_PTR id_;
 };
 
 // A UDP port on 127.0.0.1 that receives but never answers.
 class SilentUdpPort {
-  public:
+public:
     SilentUdpPort() {
         ::WSAStartup(MAKEWORD(2, 2), &data_);
         socket_.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
@@ -49,7 +47,7 @@ class SilentUdpPort {
     }
     unsigned short Port() const { return port_; }
 
-  private:
+private:
     WSADATA data_{};
     UniqueSocket socket_;
     unsigned short port_ = 0;

@@ -17,12 +17,10 @@ struct ResolveCase {
     const char* text; // FirstRecordText
 };
 
-void PrintTo(const ResolveCase& c, std::ostream* os) {
-    *os << c.domain;
-}
+void PrintTo(const ResolveCase& c, std::ostream* os) { *os << c.domain; }
 
 class ResolverCases : public ::testing::TestWithParam<ResolveCase> {
-  protected:
+protected:
     TGDNSResolver Resolver() const {
         TGDNSResolver resolver;
         resolver.Host = "127.0.0.2";

@@ -16,9 +16,7 @@ struct GetCase {
     std::string expected;
 };
 
-void PrintTo(const GetCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const GetCase& c, std::ostream* os) { *os << c.name; }
 
 class HttpGetCases : public NetworkTest, public ::testing::WithParamInterface<GetCase> {};
 

@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kRounds = 1000;
 
-
 // Times `rounds` detections; false when one of them failed.
 bool Measure(const char* name, const std::function<std::string()>& detect) {
     LARGE_INTEGER frequency;

@@ -33,11 +33,11 @@ ServerPorts LoadServers() {
 }
 
 class Winsock {
-  public:
+public:
     Winsock() { ::WSAStartup(MAKEWORD(2, 2), &data_); }
     ~Winsock() { ::WSACleanup(); }
 
-  private:
+private:
     WSADATA data_{};
 };
 
@@ -49,9 +49,7 @@ const ServerPorts& Servers() {
     return ports;
 }
 
-std::string HttpUrl(const std::string& path) {
-    return "127.0.0.1:" + Servers().http + path;
-}
+std::string HttpUrl(const std::string& path) { return "127.0.0.1:" + Servers().http + path; }
 
 std::string ClosedPort() {
     const Winsock winsock;

@@ -32,13 +32,13 @@ std::string ClosedPort();
 
 // GetVersionExA reporting a fixed version.
 class FakeVersion final : public seams::IVersionApi {
-  public:
+public:
     FakeVersion(DWORD major, DWORD minor, DWORD build)
         : major_(major), minor_(minor), build_(build) {}
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;
     DWORD requestedSize = 0;
 
-  private:
+private:
     DWORD major_, minor_, build_;
     seams::Seam<seams::IVersionApi>::Override override_{*this};
 };
@@ -47,24 +47,24 @@ class FakeVersion final : public seams::IVersionApi {
 // bind that fails as Windows does for an address that is not local (Wine accepts any address for
 // a datagram socket).
 class RecordingBind final : public seams::ISocketBind {
-  public:
+public:
     explicit RecordingBind(bool refuse = false) : refuse_(refuse) {}
     int Bind(SOCKET socket, const sockaddr* address, int length) override;
     std::vector<std::string> addresses;
 
-  private:
+private:
     bool refuse_;
     seams::Seam<seams::ISocketBind>::Override override_{*this};
 };
 
 // The real UDP wait, cut to at most `limitMs`, with each requested wait recorded.
 class ShortUdpWait final : public seams::IUdpWait {
-  public:
+public:
     explicit ShortUdpWait(DWORD limitMs) : limitMs_(limitMs) {}
     int WaitReadable(SOCKET socket, DWORD milliseconds) override;
     std::vector<DWORD> requested;
 
-  private:
+private:
     DWORD limitMs_;
     seams::Seam<seams::IUdpWait>::Override override_{*this};
 };
@@ -72,7 +72,7 @@ class ShortUdpWait final : public seams::IUdpWait {
 // A test with a core object of the desktop role (no log), whose settings key is deleted before
 // and after, and the version seam fixed at 5.1.2600.
 class NetworkTest : public ::testing::Test {
-  protected:
+protected:
     NetworkTest();
     ~NetworkTest() override;
 

@@ -14,7 +14,7 @@ namespace {
 
 // A tick count that answers from a script, then repeats its last answer.
 class ScriptedTicks final : public seams::IClock {
-  public:
+public:
     explicit ScriptedTicks(std::deque<DWORD> ticks) : ticks_(std::move(ticks)) {}
     SYSTEMTIME LocalTime() override { return SYSTEMTIME{}; }
     DWORD TickCount() override {
@@ -25,7 +25,7 @@ class ScriptedTicks final : public seams::IClock {
         return tick;
     }
 
-  private:
+private:
     std::deque<DWORD> ticks_;
     seams::Seam<seams::IClock>::Override override_{*this};
 };
@@ -37,12 +37,10 @@ struct RuleCase {
     bool firstServer;
 };
 
-void PrintTo(const RuleCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
 
 class EchoRuleTest : public NetworkTest, public ::testing::WithParamInterface<RuleCase> {
-  protected:
+protected:
     EchoRuleTest() {
         globals->Endpoints.HttpEcho1 = "127.0.0.2:" + Servers().echo;
         globals->Endpoints.HttpEcho2 = "127.0.0.3:" + Servers().echo;

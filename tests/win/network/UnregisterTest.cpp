@@ -11,7 +11,7 @@ namespace {
 
 // A listener that a test points the update server at, to see whether anything connects.
 class WatchedPort {
-  public:
+public:
     WatchedPort() {
         ::WSAStartup(MAKEWORD(2, 2), &data_);
         socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
@@ -37,7 +37,7 @@ class WatchedPort {
         return ::select(0, &readable, nullptr, nullptr, &none) > 0;
     }
 
-  private:
+private:
     WSADATA data_{};
     UniqueSocket socket_;
     std::string address_;
@@ -49,9 +49,7 @@ struct MissingCase {
     const char* clientKey;
 };
 
-void PrintTo(const MissingCase& c, std::ostream* os) {
-    *os << c.name;
-}
+void PrintTo(const MissingCase& c, std::ostream* os) { *os << c.name; }
 
 class UnregisterWithout : public NetworkTest, public ::testing::WithParamInterface<MissingCase> {};
 

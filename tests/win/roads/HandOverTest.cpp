@@ -16,7 +16,7 @@ constexpr DWORD kDesktopEndBoundMs = 20000;
 constexpr char kHandOverLine[] = "Existing instance running and brought to front.";
 
 class HandOverTest : public RoadsTest {
-  protected:
+protected:
     HandOverTest() { StoreClient("00000000000000000003", "00000000000000000000000000000003"); }
 
     std::vector<std::string> ClientLog() { return LogTexts(folder.Path() + "VEK.log"); }

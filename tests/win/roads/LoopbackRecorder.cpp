@@ -74,7 +74,8 @@ void LoopbackRecorder::Listen(const std::string& endpoint, int type) {
         UniqueSocket socket(
             ::socket(AF_INET, type, type == SOCK_STREAM ? IPPROTO_TCP : IPPROTO_UDP));
         if (socket &&
-            ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+                0 &&
             (type == SOCK_DGRAM || ::listen(socket.get(), SOMAXCONN) == 0)) {
             listeners_.push_back({std::move(socket), endpoint, type});
             return;
@@ -116,8 +117,9 @@ void LoopbackRecorder::Run() {
             }
             const SOCKET connection = ::accept(listener.socket.get(), nullptr, nullptr);
             if (connection != INVALID_SOCKET) {
-                connections_.emplace_back(
-                    [this, connection, endpoint = listener.endpoint] { Serve(connection, endpoint); });
+                connections_.emplace_back([this, connection, endpoint = listener.endpoint] {
+                    Serve(connection, endpoint);
+                });
             }
         }
     }

@@ -15,7 +15,7 @@
 namespace vek::testing {
 
 class LoopbackRecorder {
-  public:
+public:
     struct Arrival {
         std::string endpoint;    // "address:port" that received it ("0.0.0.0:port" for UDP)
         std::string requestLine; // the HTTP request line; empty for a datagram
@@ -39,7 +39,7 @@ class LoopbackRecorder {
     void HoldReplies();
     void ReleaseReplies();
 
-  private:
+private:
     void Listen(const std::string& endpoint, int type);
     void Run();
     void Serve(SOCKET connection, std::string endpoint);

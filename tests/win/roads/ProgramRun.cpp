@@ -30,7 +30,8 @@ void EnterTestDesktop() {
     static const bool entered = [] {
         HDESK desktop = ::CreateDesktopA(kTestDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
         EXPECT_NE(desktop, nullptr) << "error " << ::GetLastError();
-        EXPECT_TRUE(desktop != nullptr && ::SetThreadDesktop(desktop)) << "error " << ::GetLastError();
+        EXPECT_TRUE(desktop != nullptr && ::SetThreadDesktop(desktop))
+            << "error " << ::GetLastError();
         return true;
     }();
     static_cast<void>(entered);

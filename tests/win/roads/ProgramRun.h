@@ -14,7 +14,7 @@ namespace vek::testing {
 std::string ProgramCopyPath();
 
 class ProgramRun {
-  public:
+public:
     // Starts the program with the text after its quoted path as the rest of its command line.
     explicit ProgramRun(const std::string& arguments);
     // A process still running is ended (and waited for, bounded).
@@ -28,7 +28,7 @@ class ProgramRun {
     std::optional<DWORD> WaitForExit(DWORD boundMs);
     bool Running();
 
-  private:
+private:
     UniqueHandle process_;
     DWORD processId_ = 0;
 };

@@ -14,7 +14,7 @@ std::vector<std::string> LogTexts(const std::string& path);
 std::vector<std::string> FileNames(const std::string& folder);
 
 class RoadsTest : public ::testing::Test {
-  protected:
+protected:
     RoadsTest();
     ~RoadsTest() override;
 

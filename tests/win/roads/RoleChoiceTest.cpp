@@ -90,7 +90,8 @@ TEST_F(RoleChoiceTest, ServiceRoadOutsideTheManagerEndsWithoutAnyRequest) {
         TempFolder logs;
         SetRawString(HKEY_CURRENT_USER, kSettingsPath, "LogPath", logs.Path());
         ProgramRun run(arguments);
-        EXPECT_EQ(run.WaitForExit(kServiceRoadBoundMs), std::optional<DWORD>(kNotStartedByTheManager));
+        EXPECT_EQ(run.WaitForExit(kServiceRoadBoundMs),
+                  std::optional<DWORD>(kNotStartedByTheManager));
         EXPECT_EQ(FileNames(logs.Path()), std::vector<std::string>{"Service.log"});
         EXPECT_EQ(LogTexts(logs.Path() + "Service.log"), kStartAndEnd);
     }

@@ -22,7 +22,7 @@ const std::string kCKey = "00112233445566778899aabbccddeeff";
 constexpr char kMarker[] = "S-1-5-21-9-9-9-1000";
 
 class UnregisterRoadTest : public RoadsTest {
-  protected:
+protected:
     void SetUp() override { ASSERT_TRUE(recorder.Listening()) << recorder.Failures(); }
 
     LoopbackRecorder recorder;
@@ -56,7 +56,8 @@ TEST_F(UnregisterRoadTest, TheSignedRequestGoesFirstThenTheServiceIsRemoved) {
         TVEKGlobals installer(TVEKGlobalsOptions{{"-tests"}, nullptr});
         PollingSleeper sleeper;
         seams::Seam<seams::ISleeper>::Override useSleeper(sleeper);
-        ASSERT_EQ(installer.ServiceControl(ServiceInstall, ServiceCommandLine(ProgramCopyPath())), 1);
+        ASSERT_EQ(installer.ServiceControl(ServiceInstall, ServiceCommandLine(ProgramCopyPath())),
+                  1);
     }
     ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING));
     EXPECT_EQ(MachineValue("ServiceUser"), sid);
@@ -82,8 +83,8 @@ TEST_F(UnregisterRoadTest, TheSignedRequestGoesFirstThenTheServiceIsRemoved) {
     EXPECT_EQ(requests[0].endpoint, ProviderEndpoints().UpdateServer);
     // Signed as the core signs, with the stored key.
     TVEKGlobals signer(TVEKGlobalsOptions{{"-tests"}, nullptr});
-    const std::string url = signer.SignURL(ProviderEndpoints().UpdateServer +
-                                           "/client/unregister.php?email=" + kCid);
+    const std::string url =
+        signer.SignURL(ProviderEndpoints().UpdateServer + "/client/unregister.php?email=" + kCid);
     EXPECT_NE(url.find("&pass=HMAC{"), std::string::npos);
     EXPECT_EQ(requests[0].requestLine, "GET " + url.substr(url.find('/')) + " HTTP/1.1");
     const std::string suffix = " (Service)";

@@ -26,7 +26,7 @@ std::string ClassesValue(const std::string& key, const std::string& name) {
 }
 
 class AdminServerTest : public ::testing::Test {
-  protected:
+protected:
     AdminServerTest() { RemoveTestService(); }
     ~AdminServerTest() override { RemoveTestService(); }
 
@@ -97,7 +97,7 @@ TEST_F(AdminServerTest, LeavesTheEndStatesOfServiceControl) {
 // by itself when its objects are gone (under Wine it stays, holding the test runner's output
 // open), so the test ends the ones it started, found by their parent's id.
 class StartedSurrogates {
-  public:
+public:
     ~StartedSurrogates() { EndAll(); }
     int Ended() const { return ended_; }
 
@@ -114,7 +114,7 @@ class StartedSurrogates {
         }
     }
 
-  private:
+private:
     void End(DWORD processId) {
         UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
         if (process && ::TerminateProcess(process.get(), 0)) {

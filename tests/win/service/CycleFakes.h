@@ -16,7 +16,7 @@ namespace vek::testing {
 // Detection answers and update replies, each taken in order; an unscripted detection answers
 // empty, an unscripted update gets an empty reply. Every call is recorded.
 class ScriptedNetwork final : public IIPCycleNetwork {
-  public:
+public:
     std::string GetRemoteIP(const std::string& boundIP) override;
     std::string HttpGet(const std::string& url) override;
 
@@ -29,7 +29,7 @@ class ScriptedNetwork final : public IIPCycleNetwork {
         answers.push_back([address] { return address; });
     }
 
-  private:
+private:
     seams::Seam<IIPCycleNetwork>::Override override_{*this};
 };
 
@@ -43,7 +43,7 @@ struct SentMessage {
 
 // The desktop client's window, present or not; messages to it are recorded.
 class FakeWindows final : public seams::IWindowApi {
-  public:
+public:
     HWND FindWindowA(LPCSTR className, LPCSTR windowName) override;
     LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
@@ -54,19 +54,19 @@ class FakeWindows final : public seams::IWindowApi {
     std::vector<SentMessage> timedMessages;
     int unboundedMessages = 0;
 
-  private:
+private:
     seams::Seam<seams::IWindowApi>::Override override_{*this};
 };
 
 // Adapters as the socket layer lists them; the test may change the list at any time.
 class FakeAdapters final : public IAdapterApi {
-  public:
+public:
     explicit FakeAdapters(std::shared_ptr<std::vector<std::string>> addresses)
         : addresses_(std::move(addresses)) {}
     GetAdaptersInfoFn Load() override { return nullptr; }
     std::vector<std::string> LocalAddresses() override { return *addresses_; }
 
-  private:
+private:
     std::shared_ptr<std::vector<std::string>> addresses_;
 };
 

@@ -26,7 +26,7 @@ TEST(IsElevated, ReadsTheProcessTokensElevation) {
 }
 
 class CreateElevatedComObjectTest : public ::testing::Test {
-  protected:
+protected:
     FakeToken token;
     FakeCom com;
     seams::Seam<seams::ITokenApi>::Override useToken{token};

@@ -11,7 +11,7 @@ constexpr int kLabel3Left = 10;
 constexpr int kRowStart = kLabel3Left + 10 * FakeMainWindow::kPixelsPerCharacter;
 
 class MissingHostsTest : public ::testing::Test {
-  protected:
+protected:
     MissingHostsTest() {
         window.labels[MainLabel::Label3] = FakeLabel{"Updating: ", "", kLabel3Left, true};
         stored = globals.GetUpdateList();

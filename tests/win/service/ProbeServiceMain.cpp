@@ -13,7 +13,7 @@ namespace {
 constexpr char kProbeServiceName[] = "VekProbeService";
 
 class ProbeModule final : public vek::TService {
-  public:
+public:
     ProbeModule(std::string recordPath, bool refuse)
         : TService(kProbeServiceName, kProbeServiceName), recordPath_(std::move(recordPath)),
           refuse_(refuse), mainThread_(::GetCurrentThreadId()) {}
@@ -43,7 +43,7 @@ class ProbeModule final : public vek::TService {
                          Record("tick " + ThreadText());
                      }};
 
-  private:
+private:
     std::string ThreadText() const {
         return ::GetCurrentThreadId() == mainThread_ ? "main" : "other";
     }

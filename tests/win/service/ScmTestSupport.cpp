@@ -98,9 +98,7 @@ void RemoveTestService() {
     TRegistry(HKEY_LOCAL_MACHINE).DeleteKey(kSettingsKey);
 }
 
-bool MachineKeyExists() {
-    return TRegistry(HKEY_LOCAL_MACHINE).KeyExists(kSettingsKey);
-}
+bool MachineKeyExists() { return TRegistry(HKEY_LOCAL_MACHINE).KeyExists(kSettingsKey); }
 
 std::string MachineValue(const std::string& name) {
     TRegistry machine(HKEY_LOCAL_MACHINE);

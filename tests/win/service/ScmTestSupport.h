@@ -28,7 +28,7 @@ void WriteMachineValue(const std::string& name, const std::string& value);
 // Stands in for the fixed waits of the service actions: returns as soon as the service has
 // stopped or is gone, and after the asked time at most, so a test waits no longer than needed.
 class PollingSleeper final : public seams::ISleeper {
-  public:
+public:
     void Sleep(DWORD milliseconds) override;
     std::vector<DWORD> calls;
     // The service's state when each wait ended.

@@ -97,12 +97,11 @@ TEST_F(ProbeService, RunsEventsOnTheServiceThreadAndTimersOnTheMainLoopThenEnds)
     EXPECT_EQ(Status().dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
     ASSERT_TRUE(WaitFor([&] { return Recorded("destroyed"); }));
 
-    EXPECT_EQ(ReadFileBytes(Record()),
-              "start other state=2 checkpoint=1 hint=10000\n"
-              "tick main\n"
-              "stop other state=3 checkpoint=1 hint=10000 same-thread=1\n"
-              "run returned 0\n"
-              "destroyed\n");
+    EXPECT_EQ(ReadFileBytes(Record()), "start other state=2 checkpoint=1 hint=10000\n"
+                                       "tick main\n"
+                                       "stop other state=3 checkpoint=1 hint=10000 same-thread=1\n"
+                                       "run returned 0\n"
+                                       "destroyed\n");
 }
 
 TEST_F(ProbeService, ARefusedStartStopsWithTheServiceSpecificCode) {

@@ -8,7 +8,7 @@
 namespace {
 
 class ProbeModule final : public vek::TService {
-  public:
+public:
     ProbeModule() : TService("VekProbeOutsideManager", "VekProbeOutsideManager") {}
     void ServiceStart(bool& started) override {
         startRan = true;

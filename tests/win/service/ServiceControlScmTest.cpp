@@ -14,7 +14,7 @@ namespace vek::testing {
 namespace {
 
 class ServiceControlScmTest : public ::testing::Test {
-  protected:
+protected:
     ServiceControlScmTest() { RemoveTestService(); }
     ~ServiceControlScmTest() override { RemoveTestService(); }
 
@@ -146,7 +146,7 @@ TEST_F(ServiceControlScmTest, AnyOtherActionFailsAndTouchesNothing) {
 // A machine-wide key that cannot be created: below a volatile key only volatile keys may be
 // made, and the settings key is not volatile.
 class VolatileParentKey {
-  public:
+public:
     VolatileParentKey() {
         TRegistry(HKEY_LOCAL_MACHINE).DeleteKey("Software\\Halvenor\\VEK");
         created_ = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Halvenor\\VEK", 0, nullptr,
@@ -159,7 +159,7 @@ class VolatileParentKey {
     }
     bool Created() const { return created_; }
 
-  private:
+private:
     UniqueKey key_;
     bool created_ = false;
 };

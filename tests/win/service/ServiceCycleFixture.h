@@ -17,15 +17,11 @@ namespace vek::testing {
 
 // Rows of the table-driven tests print as their label.
 template <class Row>
-requires requires(const Row& row) {
-    row.label;
-}
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.label;
-}
+requires requires(const Row& row) { row.label; }
+void PrintTo(const Row& row, std::ostream* out) { *out << row.label; }
 
 class ServiceCycleTest : public CoreTest {
-  public:
+public:
     static constexpr char kUpdateServer[] = "192.0.2.10:8080";
     static constexpr char kClientId[] = "client-7";
     static constexpr char kClientKey[] = "0123456789abcdef";
@@ -34,7 +30,7 @@ class ServiceCycleTest : public CoreTest {
     static constexpr char kOtherAddress[] = "203.0.113.5";
     static constexpr char kLocalAddress[] = "192.0.2.77";
 
-  protected:
+protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -59,7 +55,7 @@ class ServiceCycleTest : public CoreTest {
     std::unique_ptr<TVEKGlobals> globals;
     std::unique_ptr<TTarvoVEKService3> module;
 
-  private:
+private:
     std::size_t logRead_ = 0;
 };
 

@@ -10,11 +10,11 @@
 namespace vek::testing {
 
 class FakeVersion final : public seams::IVersionApi {
-  public:
+public:
     explicit FakeVersion(DWORD major, DWORD minor = 0) : major_(major), minor_(minor) {}
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;
 
-  private:
+private:
     DWORD major_;
     DWORD minor_;
 };
@@ -22,7 +22,7 @@ class FakeVersion final : public seams::IVersionApi {
 // A token whose user is the given SID and whose elevation is scripted. Every opened token must
 // be closed.
 class FakeToken final : public seams::ITokenApi {
-  public:
+public:
     explicit FakeToken(std::vector<BYTE> userSid = {});
 
     BOOL OpenProcessToken(DWORD access, HANDLE* token) override;
@@ -41,13 +41,13 @@ class FakeToken final : public seams::ITokenApi {
     std::string userReadFrom;
     int open = 0;
 
-  private:
+private:
     std::vector<BYTE> sid_;
 };
 
 // An admin object that records its calls and answers with a scripted result.
 class FakeServiceAdmin final : public IServiceAdmin {
-  public:
+public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
@@ -60,7 +60,7 @@ class FakeServiceAdmin final : public IServiceAdmin {
 
 // Records both creation calls and hands out the fake admin object unless a failure is scripted.
 class FakeCom final : public seams::IComApi {
-  public:
+public:
     HRESULT CoCreateInstance(REFCLSID classId, IUnknown* outer, DWORD context, REFIID interfaceId,
                              void** object) override;
     HRESULT CoGetObject(LPCWSTR name, BIND_OPTS* options, REFIID interfaceId,
@@ -77,12 +77,12 @@ class FakeCom final : public seams::IComApi {
     // The bind options' bytes, as many as their size field gives.
     std::vector<BYTE> bindOptions;
 
-  private:
+private:
     HRESULT Hand(REFIID requested, void** object);
 };
 
 class RecordingSleeper final : public seams::ISleeper {
-  public:
+public:
     void Sleep(DWORD milliseconds) override { calls.push_back(milliseconds); }
     std::vector<DWORD> calls;
 };

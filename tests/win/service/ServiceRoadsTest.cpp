@@ -27,7 +27,7 @@ const Road kRoads[] = {{&TVEKGlobals::InstallService, ServiceInstall},
                        {&TVEKGlobals::RestartService, ServiceRestart}};
 
 class ServiceRoadsTest : public ::testing::Test {
-  protected:
+protected:
     ServiceRoadsTest() {
         RemoveTestService();
         // A marker that only an uninstall deletes.
@@ -42,7 +42,7 @@ class ServiceRoadsTest : public ::testing::Test {
 
 // The platform's elevation and COM scripted.
 class ScriptedRoadsTest : public ServiceRoadsTest {
-  protected:
+protected:
     std::string ProgramCommandLine() { return ServiceCommandLine(RunningProgramPath()); }
 
     FakeToken token{MakeSid(SECURITY_NT_AUTHORITY, {21, 9, 9, 9, 1000})};

@@ -2,7 +2,8 @@
 
 namespace vek::testing {
 
-FakeClock::FakeClock(CivilTime start, DWORD startTick) : now_(ToDateTime(start)), tick_(startTick) {}
+FakeClock::FakeClock(CivilTime start, DWORD startTick)
+    : now_(ToDateTime(start)), tick_(startTick) {}
 
 SYSTEMTIME FakeClock::LocalTime() {
     const CivilTime civil = FromDateTime(now_);

@@ -22,11 +22,15 @@ public:
 
     HWND Handle() override { return handle; }
     void SetLabelCaption(MainLabel label, const std::string& caption) override;
-    void SetLabelHint(MainLabel label, const std::string& hint) override { labels[label].hint = hint; }
+    void SetLabelHint(MainLabel label, const std::string& hint) override {
+        labels[label].hint = hint;
+    }
     int LabelLeft(MainLabel label) override { return labels[label].left; }
     void SetLabelLeft(MainLabel label, int left) override { labels[label].left = left; }
     int LabelWidth(MainLabel label) override;
-    void SetLabelVisible(MainLabel label, bool visible) override { labels[label].visible = visible; }
+    void SetLabelVisible(MainLabel label, bool visible) override {
+        labels[label].visible = visible;
+    }
     void SetLightImage(StatusLight light, int imageIndex) override { lights[light] = imageIndex; }
     void SetStatusText(const std::string& text) override { statusText = text; }
     bool Visible() override { return visible; }

@@ -23,7 +23,9 @@ public:
     // Fires the next due timer, moving the clock to its due time; false when none is armed.
     bool FireNext();
 
-    bool IsArmed(const TTimer& timer) const { return armed_.count(const_cast<TTimer*>(&timer)) != 0; }
+    bool IsArmed(const TTimer& timer) const {
+        return armed_.count(const_cast<TTimer*>(&timer)) != 0;
+    }
     // Milliseconds until the timer falls due, when armed.
     std::optional<std::uint64_t> DueIn(const TTimer& timer) const;
 

@@ -49,7 +49,8 @@ inline std::optional<RawValue> GetRawValue(HKEY root, const std::string& key,
         ERROR_SUCCESS) {
         value.data.resize(size);
         if (::RegQueryValueExA(opened, name.c_str(), nullptr, &value.type,
-                               reinterpret_cast<BYTE*>(value.data.data()), &size) == ERROR_SUCCESS) {
+                               reinterpret_cast<BYTE*>(value.data.data()),
+                               &size) == ERROR_SUCCESS) {
             value.data.resize(size);
             result = value;
         }

@@ -2,9 +2,9 @@
 // ctest reads under Wine carries no carriage returns.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <io.h>
-#include <cstdio>
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
