@@ -1,7 +1,7 @@
 #include "SingleInstance.h"
 
 #include "Seams.h"
-#include "forms/Unit1.h"
+#include "WindowIdentity.h"
 
 namespace vek {
 namespace {

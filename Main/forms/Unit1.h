@@ -4,15 +4,12 @@
 // closes for real at log-off or shutdown, and writes the heartbeat the service watches.
 #include "MainWindowIntf.h"
 #include "Timer.h"
+#include "WindowIdentity.h"
 
 #include <map>
 #include <string>
 
 namespace vek {
-
-inline constexpr char kMainWindowClass[] = "TVEK";
-inline constexpr char kMainWindowCaption[] = "Tarvo VEK v3.0.4";
-inline constexpr UINT WM_CLIENTNOTIFY = 12690;
 
 class TVEK final : public IMainWindow {
 public:

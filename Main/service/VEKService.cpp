@@ -5,7 +5,7 @@
 #include "Seams.h"
 #include "SharedLogFile.h"
 #include "VEKGlobals.h"
-#include "forms/Unit1.h"
+#include "WindowIdentity.h"
 
 namespace vek {
 namespace {

@@ -2,6 +2,7 @@
 // client is active and the ticks that stand aside for it, the first check, and the refusal to
 // start without settings.
 #include "ServiceCycleFixture.h"
+#include "WindowIdentity.h"
 
 namespace vek::testing {
 namespace {
@@ -116,7 +117,7 @@ TEST_F(ServiceCycleTest, StartAndStopNotifyTheClientWithABoundedWait) {
     const UINT flags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
     for (std::size_t i = 0; i < 2; ++i) {
         const SentMessage& sent = windows.timedMessages[i];
-        EXPECT_EQ(sent.message, 12690u);
+        EXPECT_EQ(sent.message, WM_CLIENTNOTIFY);
         EXPECT_EQ(sent.wParam, 2u);
         EXPECT_EQ(sent.lParam, static_cast<LPARAM>(i + 1));
         EXPECT_EQ(sent.flags, flags);
