@@ -2,6 +2,7 @@
 // Move-only owners of Windows handles: each closes its handle once, when it goes out of scope.
 #include <winsock2.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 
 #include <utility>
@@ -69,12 +70,32 @@ struct ModuleTraits {
     static void Close(HMODULE module) { ::FreeLibrary(module); }
 };
 
+// GDI objects: fonts, brushes, bitmaps.
+template <class Object> struct GdiObjectTraits {
+    static Object Invalid() { return nullptr; }
+    static void Close(Object object) { ::DeleteObject(object); }
+};
+
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static void Close(HWND window) { ::DestroyWindow(window); }
+};
+struct ImageListTraits {
+    static HIMAGELIST Invalid() { return nullptr; }
+    static void Close(HIMAGELIST list) { ::ImageList_Destroy(list); }
+};
+
 using UniqueHandle = UniqueOwner<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueOwner<HANDLE, FileHandleTraits>;
 using UniqueKey = UniqueOwner<HKEY, RegKeyTraits>;
 using UniqueService = UniqueOwner<SC_HANDLE, ServiceHandleTraits>;
 using UniqueSocket = UniqueOwner<SOCKET, SocketTraits>;
 using UniqueModule = UniqueOwner<HMODULE, ModuleTraits>;
+using UniqueFont = UniqueOwner<HFONT, GdiObjectTraits<HFONT>>;
+using UniqueBrush = UniqueOwner<HBRUSH, GdiObjectTraits<HBRUSH>>;
+using UniqueBitmap = UniqueOwner<HBITMAP, GdiObjectTraits<HBITMAP>>;
+using UniqueWindow = UniqueOwner<HWND, WindowTraits>;
+using UniqueImageList = UniqueOwner<HIMAGELIST, ImageListTraits>;
 
 // A COM interface pointer released once.
 template <class Interface> class ComPtr {
