@@ -30,8 +30,10 @@ bool AnswersDirectly(UINT message) {
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
     case WM_QUERYDRAGICON:
-    case WM_INITDIALOG: return true;
-    default: return false;
+    case WM_INITDIALOG:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -67,9 +69,9 @@ void RegisterFormClass(const char* name, int iconId) {
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     if (iconId != 0) {
-        windowClass.hIcon = static_cast<HICON>(::LoadImageA(
-            instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-            ::GetSystemMetrics(SM_CYICON), LR_SHARED));
+        windowClass.hIcon = static_cast<HICON>(
+            ::LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_SHARED));
         windowClass.hIconSm = static_cast<HICON>(::LoadImageA(
             instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
             ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
@@ -109,9 +111,9 @@ void TForm::CreateWindowFromTemplate(HWND owner) {
     if (spec_.windowClass != nullptr) {
         RegisterFormClass(spec_.windowClass, spec_.iconId);
     }
-    HWND window = ::CreateDialogParamA(::GetModuleHandleA(nullptr),
-                                       MAKEINTRESOURCEA(spec_.templateId), owner,
-                                       &TForm::DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND window =
+        ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(spec_.templateId), owner,
+                             &TForm::DialogProc, reinterpret_cast<LPARAM>(this));
     if (window == nullptr) {
         const DWORD error = ::GetLastError();
         throw EClassLibError(std::string("The window ") + spec_.name +
@@ -220,7 +222,8 @@ std::optional<LRESULT> TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lPara
         return RunMessageHandler(handler, userAction, handle_, wParam, lParam);
     }
     switch (message) {
-    case WM_COMMAND: return HandleCommand(wParam, lParam);
+    case WM_COMMAND:
+        return HandleCommand(wParam, lParam);
     case WM_NOTIFY: {
         auto& header = *reinterpret_cast<NMHDR*>(lParam);
         const auto found = notifications_.find({static_cast<int>(header.idFrom), header.code});
@@ -232,12 +235,15 @@ std::optional<LRESULT> TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lPara
         RunUserAction(handle_, [&] { result = handler(header); });
         return result;
     }
-    case WM_CLOSE: HandleClose(); return 0;
+    case WM_CLOSE:
+        HandleClose();
+        return 0;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return HandleColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -339,8 +345,9 @@ void TForm::OnMessage(UINT message, MessageHandler handler, bool userAction) {
 }
 
 void TForm::OnControlMessage(int id, UINT message, ControlHandler handler, bool userAction) {
-    const bool subclassed = std::any_of(controlMessages_.begin(), controlMessages_.end(),
-                                        [id](const auto& entry) { return entry.first.first == id; });
+    const bool subclassed =
+        std::any_of(controlMessages_.begin(), controlMessages_.end(),
+                    [id](const auto& entry) { return entry.first.first == id; });
     controlMessages_[{id, message}] = {std::move(handler), userAction};
     if (handle_ != nullptr && !subclassed) {
         ::SetWindowSubclass(::GetDlgItem(handle_, id), &TForm::ControlProc,
@@ -451,7 +458,8 @@ int TForm::ShowModal() {
     ::ShowWindow(handle_, SW_SHOW);
     ::SetForegroundWindow(handle_);
     seams::Seam<IModalHook>::Get().Showing(*this);
-    const bool ended = RunModalLoop([this] { return modalResult_ != mrNone || handle_ == nullptr; });
+    const bool ended =
+        RunModalLoop([this] { return modalResult_ != mrNone || handle_ == nullptr; });
     modal_ = false;
     if (!ended || modalResult_ == mrNone) {
         modalResult_ = mrCancel;

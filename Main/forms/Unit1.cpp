@@ -19,9 +19,12 @@ int LabelId(MainLabel label) { return IDC_VEK_LABEL1 + static_cast<int>(label) -
 
 int LightId(StatusLight light) {
     switch (light) {
-    case StatusLight::JvImageSquare1: return IDC_VEK_JVIMAGESQUARE1;
-    case StatusLight::JvImageSquare2: return IDC_VEK_JVIMAGESQUARE2;
-    case StatusLight::JvImageSquare3: return IDC_VEK_JVIMAGESQUARE3;
+    case StatusLight::JvImageSquare1:
+        return IDC_VEK_JVIMAGESQUARE1;
+    case StatusLight::JvImageSquare2:
+        return IDC_VEK_JVIMAGESQUARE2;
+    case StatusLight::JvImageSquare3:
+        return IDC_VEK_JVIMAGESQUARE3;
     }
     return 0;
 }

@@ -79,7 +79,7 @@ constexpr TControlSpec kControls[] = {
 } // namespace
 
 const TFormSpec kVEKFormSpec{
-    "VEK", IDD_VEK, kMainWindowClass, IDI_TARVOVEK, SIZE{464, 178}, TPosition::ScreenCenter,
+    "VEK",     IDD_VEK, kMainWindowClass, IDI_TARVOVEK, SIZE{464, 178}, TPosition::ScreenCenter,
     kControls,
 };
 

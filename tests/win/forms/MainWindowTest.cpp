@@ -30,7 +30,8 @@ protected:
     // The status bar's echo of the last log line, without its time.
     std::string StatusEcho() const {
         char text[256] = {};
-        ::SendMessageA(window->Control("StatusBar1"), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        ::SendMessageA(window->Control("StatusBar1"), SB_GETTEXTA, 0,
+                       reinterpret_cast<LPARAM>(text));
         const std::string echo = text;
         const std::size_t colon = echo.find(": ");
         return colon == std::string::npos ? echo : echo.substr(colon + 2);
@@ -54,9 +55,12 @@ TEST_F(MainWindowTest, IsFoundByItsClassAndCaptionAndShowsItsComponents) {
         const char* name;
         const char* caption;
     };
-    for (const Expected& control : {Expected{"GroupBox1", "Status"}, {"Label3", "Updating: "},
-                                    {"Label1", "IP: Unknown"}, {"Label10", ""},
-                                    {"Button4", "Edit"}, {"Button1", "Select Hosts"},
+    for (const Expected& control : {Expected{"GroupBox1", "Status"},
+                                    {"Label3", "Updating: "},
+                                    {"Label1", "IP: Unknown"},
+                                    {"Label10", ""},
+                                    {"Button4", "Edit"},
+                                    {"Button1", "Select Hosts"},
                                     {"Button7", "Refresh Now"}}) {
         EXPECT_EQ(window->ControlText(control.name), control.caption) << control.name;
     }
@@ -73,8 +77,10 @@ TEST_F(MainWindowTest, CoreDrawsTheSummaryRowAndTheStatusBar) {
     EXPECT_EQ(window->ControlText("Label6"), "2");
     EXPECT_EQ(window->LabelHint(MainLabel::Label6), "a\r\nb");
     // Each label of the row begins where the one before it ends.
-    for (const auto& [before, after] : {std::pair{"Label3", "Label4"}, {"Label4", "Label5"},
-                                        {"Label5", "Label6"}, {"Label6", "Label7"}}) {
+    for (const auto& [before, after] : {std::pair{"Label3", "Label4"},
+                                        {"Label4", "Label5"},
+                                        {"Label5", "Label6"},
+                                        {"Label6", "Label7"}}) {
         const PixelRect left = window->ControlPlace(before);
         EXPECT_EQ(left.left + left.width, window->ControlPlace(after).left) << after;
         EXPECT_GT(window->ControlPlace(after).width, 0) << after;
@@ -97,7 +103,9 @@ TEST_F(MainWindowTest, AnswersAnotherInstanceAndTheService) {
         LPARAM lParam;
         const char* logged;
     };
-    for (const Case& notice : {Case{2, 3, ""}, {0, 0, ""}, {2, 1, "Service application has started."},
+    for (const Case& notice : {Case{2, 3, ""},
+                               {0, 0, ""},
+                               {2, 1, "Service application has started."},
                                {2, 2, "Service application has stopped."},
                                {1, 0, "Existing instance running and brought to front."}}) {
         Globals->Log("", true);

@@ -84,8 +84,9 @@ void WalkMenu(const TForm& form, HMENU menu, int depth, std::vector<MenuItem>& i
         info.cch = sizeof caption;
         ::GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info);
         const bool separator = (info.fType & MFT_SEPARATOR) != 0;
-        items.push_back({depth, std::string(form.NameOf(static_cast<int>(info.wID))), separator ? "-" : caption,
-                         (info.fState & MFS_DISABLED) == 0, (info.fState & MFS_DEFAULT) != 0});
+        items.push_back({depth, std::string(form.NameOf(static_cast<int>(info.wID))),
+                         separator ? "-" : caption, (info.fState & MFS_DISABLED) == 0,
+                         (info.fState & MFS_DEFAULT) != 0});
         if (info.hSubMenu != nullptr) {
             WalkMenu(form, info.hSubMenu, depth + 1, items);
         }
