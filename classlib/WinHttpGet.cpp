@@ -2,20 +2,12 @@
 
 #include "Deadline.h"
 #include "UrlParts.h"
-
-#include <winhttp.h>
+#include "WinHttpHandle.h"
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 
 namespace vek {
 namespace {
-
-struct InternetHandleDeleter {
-    void operator()(HINTERNET handle) const { ::WinHttpCloseHandle(handle); }
-};
-using UniqueInternet = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InternetHandleDeleter>;
 
 // The program's texts are bytes of the ANSI code page.
 std::wstring Wide(const std::string& text) {
