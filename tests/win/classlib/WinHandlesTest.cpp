@@ -83,49 +83,25 @@ using OwnerKinds =
     ::testing::Types<KernelKind, GdiKind, MemoryDcKind, IconKind, MenuKind, InternetKind, FindKind>;
 TYPED_TEST_SUITE(OwnerKindTest, OwnerKinds);
 
-TYPED_TEST(OwnerKindTest, ClosesItsHandleAtScopeEnd) {
+// Moved, released and taken over again, a handle stays open until its last owner ends; an owner
+// that is moved onto closes the handle it held.
+TYPED_TEST(OwnerKindTest, ClosesItsHandleOnceWhereItsLastOwnerEnds) {
+    using Owner = typename TypeParam::Owner;
     const auto handle = TypeParam::Make();
+    Owner first(handle);
+    ASSERT_TRUE(first);
     {
-        const typename TypeParam::Owner owner(handle);
-        ASSERT_TRUE(owner);
-        ASSERT_TRUE(TypeParam::IsOpen(handle));
+        Owner second(TypeParam::Make());
+        const auto replaced = second.get();
+        second = std::move(first);
+        EXPECT_FALSE(TypeParam::IsOpen(replaced));
+        first.reset();
+        const Owner third(second.release());
+        second.reset();
+        EXPECT_EQ(third.get(), handle);
+        EXPECT_TRUE(TypeParam::IsOpen(handle));
     }
     EXPECT_FALSE(TypeParam::IsOpen(handle));
-}
-
-using Kernel = KernelKind;
-
-TEST(UniqueOwner, AMovedHandleIsClosedByItsNewOwnerOnly) {
-    UniqueHandle first(Kernel::Make());
-    const HANDLE handle = first.get();
-    {
-        const UniqueHandle second(std::move(first));
-        EXPECT_FALSE(first);
-        EXPECT_EQ(second.get(), handle);
-        first.reset();
-        EXPECT_TRUE(Kernel::IsOpen(handle));
-    }
-    EXPECT_FALSE(Kernel::IsOpen(handle));
-}
-
-TEST(UniqueOwner, MovingOntoAnOwnerClosesTheHandleItHeld) {
-    UniqueHandle target(Kernel::Make());
-    const HANDLE replaced = target.get();
-    UniqueHandle source(Kernel::Make());
-    const HANDLE moved = source.get();
-    target = std::move(source);
-    EXPECT_FALSE(Kernel::IsOpen(replaced));
-    EXPECT_EQ(target.get(), moved);
-    EXPECT_TRUE(Kernel::IsOpen(moved));
-}
-
-TEST(UniqueOwner, AReleasedHandleStaysOpen) {
-    UniqueHandle owner(Kernel::Make());
-    const HANDLE handle = owner.release();
-    EXPECT_FALSE(owner);
-    owner.reset();
-    EXPECT_TRUE(Kernel::IsOpen(handle));
-    const UniqueHandle adopted(handle);
 }
 
 // A fresh memory DC holds a 1 x 1 bitmap of its own until another is selected.
@@ -150,7 +126,7 @@ TEST_F(SelectionTest, PutsThePreviousObjectBackAtScopeEnd) {
     EXPECT_TRUE(::DeleteObject(bitmap.release()));
 }
 
-TEST_F(SelectionTest, AMovedSelectionIsUndoneByItsNewHolderOnly) {
+TEST_F(SelectionTest, AMovedSelectionIsUndoneByItsNewHolderAndAReleasedOneNever) {
     ScopedSelection outer(dc.get(), bitmap.get());
     {
         ScopedSelection inner(std::move(outer));
@@ -158,20 +134,12 @@ TEST_F(SelectionTest, AMovedSelectionIsUndoneByItsNewHolderOnly) {
         EXPECT_EQ(Selected(), bitmap.get());
     }
     EXPECT_EQ(Selected(), original);
-}
 
-TEST_F(SelectionTest, AReleasedSelectionStays) {
-    ScopedSelection selection(dc.get(), bitmap.get());
-    const HGDIOBJ previous = selection.release();
-    selection.reset();
+    ScopedSelection released(dc.get(), bitmap.get());
+    EXPECT_EQ(released.release(), original);
+    released.reset();
     EXPECT_EQ(Selected(), bitmap.get());
-    ::SelectObject(dc.get(), previous);
-}
-
-TEST(ScopedSelectionFailure, AnObjectThatCannotBeSelectedLeavesNothingToUndo) {
-    const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-    const ScopedSelection selection(dc.get(), nullptr);
-    EXPECT_FALSE(selection);
+    ::SelectObject(dc.get(), original);
 }
 
 // A window DC comes from the system's cache: once it is released to its window, the next GetDC
