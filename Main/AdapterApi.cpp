@@ -1,8 +1,7 @@
 #include "AdapterApi.h"
 
+#include "SocketSupport.h"
 #include "WinHandles.h"
-
-#include <ws2tcpip.h>
 
 namespace vek {
 namespace {
@@ -21,27 +20,26 @@ public:
     // The addresses the machine's own host name resolves to, as the socket layer lists them.
     std::vector<std::string> LocalAddresses() override {
         std::vector<std::string> addresses;
-        WSADATA data;
-        if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+        const WinsockSession winsock;
+        if (!winsock.Started()) {
             return addresses;
         }
         char host[256] = {};
         addrinfo hints{};
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        if (::gethostname(host, sizeof host) == 0 &&
-            ::getaddrinfo(host, nullptr, &hints, &found) == 0) {
-            for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
-                char text[INET_ADDRSTRLEN] = {};
-                const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
-                if (::inet_ntop(AF_INET, &address->sin_addr, text, sizeof text) != nullptr) {
-                    addresses.emplace_back(text);
-                }
-            }
-            ::freeaddrinfo(found);
+        UniqueAddressInfo found;
+        if (::gethostname(host, sizeof host) != 0 ||
+            ::getaddrinfo(host, nullptr, &hints, found.put()) != 0) {
+            return addresses;
         }
-        ::WSACleanup();
+        for (const addrinfo* entry = found.get(); entry != nullptr; entry = entry->ai_next) {
+            char text[INET_ADDRSTRLEN] = {};
+            const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
+            if (::inet_ntop(AF_INET, &address->sin_addr, text, sizeof text) != nullptr) {
+                addresses.emplace_back(text);
+            }
+        }
         return addresses;
     }
 

@@ -39,17 +39,15 @@ EComCallError::EComCallError(HRESULT code) : EClassLibError(ComErrorText(code)),
 
 bool IsElevated() {
     seams::ITokenApi& tokens = seams::Token();
-    HANDLE token = nullptr;
-    if (!tokens.OpenProcessToken(TOKEN_QUERY, &token)) {
+    seams::SeamToken token;
+    if (!tokens.OpenProcessToken(TOKEN_QUERY, token.put())) {
         return false;
     }
     TOKEN_ELEVATION elevation{};
     DWORD returned = 0;
-    const bool elevated = tokens.GetTokenInformation(token, TokenElevation, &elevation,
-                                                     sizeof elevation, &returned) &&
-                          elevation.TokenIsElevated != 0;
-    tokens.CloseHandle(token);
-    return elevated;
+    return tokens.GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation,
+                                      &returned) &&
+           elevation.TokenIsElevated != 0;
 }
 
 std::wstring ElevationMonikerName(REFCLSID classId) {

@@ -12,24 +12,6 @@ namespace {
 constexpr DWORD kCharactersPerSubAuthority = 12;
 constexpr DWORD kCharactersBesideSubAuthorities = 28;
 
-// A token obtained through the token seam, closed through it.
-class SeamToken {
-public:
-    SeamToken() = default;
-    ~SeamToken() {
-        if (handle_ != nullptr) {
-            seams::Token().CloseHandle(handle_);
-        }
-    }
-    SeamToken(const SeamToken&) = delete;
-    SeamToken& operator=(const SeamToken&) = delete;
-    HANDLE* put() { return &handle_; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
 // A zero-filled block of the process heap.
 class HeapBlock {
 public:
@@ -105,7 +87,7 @@ bool GetTokenUserSidText(HANDLE token, char* buffer, DWORD& size) {
 
 std::string GetCurrentUserSid() {
     seams::ITokenApi& tokens = seams::Token();
-    SeamToken token;
+    seams::SeamToken token;
     if (!tokens.OpenThreadToken(TOKEN_QUERY, TRUE, token.put())) {
         if (::GetLastError() != ERROR_NO_TOKEN ||
             !tokens.OpenProcessToken(TOKEN_QUERY, token.put())) {

@@ -1,6 +1,7 @@
 #include "ClassFactory.h"
 
 #include "ServiceAdmin.h"
+#include "WinHandles.h"
 
 #include <new>
 
@@ -27,13 +28,11 @@ HRESULT STDMETHODCALLTYPE TServiceAdminFactory::CreateInstance(IUnknown* outer, 
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
     }
-    auto* admin = new (std::nothrow) TServiceAdmin();
-    if (admin == nullptr) {
+    const ComPtr<TServiceAdmin> admin(new (std::nothrow) TServiceAdmin());
+    if (!admin) {
         return E_OUTOFMEMORY;
     }
-    const HRESULT result = admin->QueryInterface(interfaceId, object);
-    admin->Release();
-    return result;
+    return admin->QueryInterface(interfaceId, object);
 }
 
 HRESULT STDMETHODCALLTYPE TServiceAdminFactory::LockServer(BOOL lock) {

@@ -10,18 +10,30 @@ namespace {
 
 LONG moduleReferences = 0;
 
+// The caller's identity on this thread for one scope; reverted only when it was taken.
+class ClientImpersonation {
+public:
+    ClientImpersonation() : impersonating_(SUCCEEDED(::CoImpersonateClient())) {}
+    ~ClientImpersonation() {
+        if (impersonating_) {
+            ::CoRevertToSelf();
+        }
+    }
+    ClientImpersonation(const ClientImpersonation&) = delete;
+    ClientImpersonation& operator=(const ClientImpersonation&) = delete;
+
+private:
+    bool impersonating_;
+};
+
 // The SID of the user who asked for the action. Called across processes, the call carries the
 // caller's identity: impersonating it puts the caller's token on the thread, where
 // GetCurrentUserSid looks first, so ServiceUser names the installing user even when another
 // account's credentials elevated the server. Called in the process there is no call context,
 // the impersonation fails, and the process's own user is the caller.
 std::string CallerSid() {
-    const bool impersonating = SUCCEEDED(::CoImpersonateClient());
-    std::string sid = GetCurrentUserSid();
-    if (impersonating) {
-        ::CoRevertToSelf();
-    }
-    return sid;
+    const ClientImpersonation caller;
+    return GetCurrentUserSid();
 }
 
 } // namespace

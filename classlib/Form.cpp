@@ -284,7 +284,7 @@ std::optional<LRESULT> TForm::HandleColor(UINT message, HDC dc, HWND control) {
 }
 
 HBRUSH TForm::BrushOf(COLORREF color) {
-    UniqueBrush& brush = brushes_[color];
+    UniqueGdiObject<HBRUSH>& brush = brushes_[color];
     if (!brush) {
         brush.reset(::CreateSolidBrush(color));
     }

@@ -174,8 +174,8 @@ private:
 
     std::map<int, Look> looks_;
     std::optional<COLORREF> color_;
-    std::map<COLORREF, UniqueBrush> brushes_;
-    std::vector<UniqueFont> fonts_;
+    std::map<COLORREF, UniqueGdiObject<HBRUSH>> brushes_;
+    std::vector<UniqueGdiObject<HFONT>> fonts_;
 };
 
 } // namespace vek

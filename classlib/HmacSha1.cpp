@@ -1,44 +1,15 @@
 #include "HmacSha1.h"
 
-#include <windows.h>
-#include <wincrypt.h>
+#include "CryptHandles.h"
 
 #include <cstring>
 #include <vector>
 
 namespace vek {
-namespace {
-
-struct Provider {
-    HCRYPTPROV handle = 0;
-    ~Provider() {
-        if (handle != 0) {
-            ::CryptReleaseContext(handle, 0);
-        }
-    }
-};
-struct Key {
-    HCRYPTKEY handle = 0;
-    ~Key() {
-        if (handle != 0) {
-            ::CryptDestroyKey(handle);
-        }
-    }
-};
-struct Hash {
-    HCRYPTHASH handle = 0;
-    ~Hash() {
-        if (handle != 0) {
-            ::CryptDestroyHash(handle);
-        }
-    }
-};
-
-} // namespace
 
 std::optional<Sha1Digest> HmacSha1(std::string_view key, std::string_view data) {
-    Provider provider;
-    if (!::CryptAcquireContextA(&provider.handle, nullptr, nullptr, PROV_RSA_FULL,
+    UniqueCryptProvider provider;
+    if (!::CryptAcquireContextA(provider.put(), nullptr, nullptr, PROV_RSA_FULL,
                                 CRYPT_VERIFYCONTEXT)) {
         return std::nullopt;
     }
@@ -53,25 +24,25 @@ std::optional<Sha1Digest> HmacSha1(std::string_view key, std::string_view data) 
     std::memcpy(blob.data() + sizeof(BLOBHEADER), &keyLength, sizeof keyLength);
     std::memcpy(blob.data() + sizeof(BLOBHEADER) + sizeof keyLength, key.data(), key.size());
 
-    Key hmacKey;
-    if (!::CryptImportKey(provider.handle, blob.data(), static_cast<DWORD>(blob.size()), 0,
-                          CRYPT_IPSEC_HMAC_KEY, &hmacKey.handle)) {
+    UniqueCryptKey hmacKey;
+    if (!::CryptImportKey(provider.get(), blob.data(), static_cast<DWORD>(blob.size()), 0,
+                          CRYPT_IPSEC_HMAC_KEY, hmacKey.put())) {
         return std::nullopt;
     }
-    Hash hash;
-    if (!::CryptCreateHash(provider.handle, CALG_HMAC, hmacKey.handle, 0, &hash.handle)) {
+    UniqueCryptHash hash;
+    if (!::CryptCreateHash(provider.get(), CALG_HMAC, hmacKey.get(), 0, hash.put())) {
         return std::nullopt;
     }
     HMAC_INFO info{};
     info.HashAlgid = CALG_SHA1;
-    if (!::CryptSetHashParam(hash.handle, HP_HMAC_INFO, reinterpret_cast<const BYTE*>(&info), 0) ||
-        !::CryptHashData(hash.handle, reinterpret_cast<const BYTE*>(data.data()),
+    if (!::CryptSetHashParam(hash.get(), HP_HMAC_INFO, reinterpret_cast<const BYTE*>(&info), 0) ||
+        !::CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(data.data()),
                          static_cast<DWORD>(data.size()), 0)) {
         return std::nullopt;
     }
     Sha1Digest digest{};
     DWORD length = digest.size();
-    if (!::CryptGetHashParam(hash.handle, HP_HASHVAL, digest.data(), &length, 0) ||
+    if (!::CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &length, 0) ||
         length != digest.size()) {
         return std::nullopt;
     }

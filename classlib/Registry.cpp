@@ -41,8 +41,6 @@ void DeleteSubkeys(HKEY key) {
 
 TRegistry::TRegistry(HKEY root, REGSAM access) : root_(root), access_(access) {}
 
-TRegistry::~TRegistry() { CloseKey(); }
-
 void TRegistry::SetRootKey(HKEY root) {
     CloseKey();
     root_ = root;
@@ -53,50 +51,43 @@ HKEY TRegistry::BaseKey(std::string_view& path) const {
         path.remove_prefix(1);
         return root_;
     }
-    return current_ != nullptr ? current_ : root_;
+    return current_ ? current_.get() : root_;
 }
 
 bool TRegistry::OpenKey(std::string_view path, bool canCreate) {
     HKEY base = BaseKey(path);
     const std::string subkey(path);
-    HKEY opened = nullptr;
+    UniqueKey opened;
     LONG result;
     if (canCreate) {
         result = ::RegCreateKeyExA(base, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                   access_, nullptr, &opened, nullptr);
+                                   access_, nullptr, opened.put(), nullptr);
     } else {
-        result = ::RegOpenKeyExA(base, subkey.c_str(), 0, access_, &opened);
+        result = ::RegOpenKeyExA(base, subkey.c_str(), 0, access_, opened.put());
     }
     if (result != ERROR_SUCCESS) {
         return false;
     }
-    CloseKey();
-    current_ = opened;
+    current_ = std::move(opened);
     return true;
 }
 
-void TRegistry::CloseKey() {
-    if (current_ != nullptr) {
-        ::RegCloseKey(current_);
-        current_ = nullptr;
-    }
-}
+void TRegistry::CloseKey() { current_.reset(); }
 
 bool TRegistry::ValueExists(std::string_view name) const {
-    if (current_ == nullptr) {
+    if (!current_) {
         return false;
     }
     const std::string value(name);
-    return ::RegQueryValueExA(current_, value.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+    return ::RegQueryValueExA(current_.get(), value.c_str(), nullptr, nullptr, nullptr, nullptr) ==
            ERROR_SUCCESS;
 }
 
 DWORD TRegistry::GetData(std::string_view name, void* buffer, DWORD& size) const {
     const std::string value(name);
     DWORD type = REG_NONE;
-    if (current_ == nullptr ||
-        ::RegQueryValueExA(current_, value.c_str(), nullptr, &type, static_cast<BYTE*>(buffer),
-                           &size) != ERROR_SUCCESS) {
+    if (!current_ || ::RegQueryValueExA(current_.get(), value.c_str(), nullptr, &type,
+                                        static_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
         throw ERegistryException(Quoted("Failed to get data for", name));
     }
     return type;
@@ -104,22 +95,21 @@ DWORD TRegistry::GetData(std::string_view name, void* buffer, DWORD& size) const
 
 void TRegistry::PutData(std::string_view name, DWORD type, const void* data, DWORD size) {
     const std::string value(name);
-    if (current_ == nullptr ||
-        ::RegSetValueExA(current_, value.c_str(), 0, type, static_cast<const BYTE*>(data), size) !=
-            ERROR_SUCCESS) {
+    if (!current_ || ::RegSetValueExA(current_.get(), value.c_str(), 0, type,
+                                      static_cast<const BYTE*>(data), size) != ERROR_SUCCESS) {
         throw ERegistryException(Quoted("Failed to set data for", name));
     }
 }
 
 std::string TRegistry::ReadString(std::string_view name) const {
-    if (current_ == nullptr) {
+    if (!current_) {
         return {};
     }
     const std::string value(name);
     DWORD type = REG_NONE;
     DWORD size = 0;
     // A value without data reads as empty whatever its type; any other data must be a string.
-    if (::RegQueryValueExA(current_, value.c_str(), nullptr, &type, nullptr, &size) !=
+    if (::RegQueryValueExA(current_.get(), value.c_str(), nullptr, &type, nullptr, &size) !=
             ERROR_SUCCESS ||
         size == 0) {
         return {};

@@ -1,7 +1,7 @@
 #pragma once
 // The registry object the program's settings go through: one open key below a root, the value
 // forms the settings use, and the class library's error texts naming the value.
-#include <windows.h>
+#include "WinHandles.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,6 @@ namespace vek {
 class TRegistry {
 public:
     explicit TRegistry(HKEY root = HKEY_CURRENT_USER, REGSAM access = KEY_ALL_ACCESS);
-    ~TRegistry();
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
 
@@ -25,7 +24,7 @@ public:
     // else from the root. Returns whether the key is now open.
     bool OpenKey(std::string_view path, bool canCreate);
     void CloseKey();
-    bool HasCurrentKey() const { return current_ != nullptr; }
+    bool HasCurrentKey() const { return static_cast<bool>(current_); }
 
     // Whether a value of that name exists under the current key (false without a key).
     bool ValueExists(std::string_view name) const;
@@ -56,7 +55,7 @@ private:
 
     HKEY root_;
     REGSAM access_;
-    HKEY current_ = nullptr;
+    UniqueKey current_;
 };
 
 } // namespace vek

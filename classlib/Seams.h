@@ -3,9 +3,7 @@
 // SID, the elevated COM road) or that a test must drive (clock, sleep, UDP wait, socket bind,
 // window lookup, the pseudo-random generator, timers) goes through one interface here. The
 // default of each calls the real API; a test installs its own with Seam<I>::Override.
-#include <winsock2.h>
-#include <windows.h>
-#include <objbase.h>
+#include "WinHandles.h"
 
 #include <cstdint>
 
@@ -116,6 +114,13 @@ inline IUdpWait& UdpWait() { return Seam<IUdpWait>::Get(); }
 inline ISocketBind& SocketBind() { return Seam<ISocketBind>::Get(); }
 inline IWindowApi& Windows() { return Seam<IWindowApi>::Get(); }
 inline IRandom& Random() { return Seam<IRandom>::Get(); }
+
+// A token opened through the token seam, closed through it.
+struct SeamTokenTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE token) { Token().CloseHandle(token); }
+};
+using SeamToken = vek::UniqueOwner<HANDLE, SeamTokenTraits>;
 
 } // namespace seams
 

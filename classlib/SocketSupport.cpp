@@ -1,6 +1,7 @@
 #include "SocketSupport.h"
 
 #include "Seams.h"
+#include "WinHandles.h"
 
 #include <ws2tcpip.h>
 
@@ -22,12 +23,11 @@ std::optional<sockaddr_in> ResolveIPv4(const std::string& host, unsigned short p
     }
     addrinfo hints{};
     hints.ai_family = AF_INET;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+    UniqueAddressInfo found;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, found.put()) != 0 || !found) {
         return std::nullopt;
     }
-    sockaddr_in result = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
-    ::freeaddrinfo(found);
+    sockaddr_in result = *reinterpret_cast<const sockaddr_in*>(found.get()->ai_addr);
     result.sin_port = ::htons(port);
     return result;
 }

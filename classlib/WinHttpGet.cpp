@@ -1,34 +1,17 @@
 #include "WinHttpGet.h"
 
+#include "CodePageText.h"
 #include "Deadline.h"
 #include "UrlParts.h"
-
-#include <winhttp.h>
+#include "WinHttpHandle.h"
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 
 namespace vek {
 namespace {
 
-struct InternetHandleDeleter {
-    void operator()(HINTERNET handle) const { ::WinHttpCloseHandle(handle); }
-};
-using UniqueInternet = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InternetHandleDeleter>;
-
 // The program's texts are bytes of the ANSI code page.
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                          length);
-    return wide;
-}
+std::wstring Wide(const std::string& text) { return WideFromCodePage(text, CP_ACP); }
 
 int TimeoutValue(DWORD milliseconds) {
     return static_cast<int>(std::min<DWORD>(milliseconds, 0x7FFFFFFF));

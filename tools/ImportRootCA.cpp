@@ -1,9 +1,7 @@
 // ImportRootCA <certificate file>: adds a CA certificate (PEM or DER) to the machine's trusted
 // root store (LocalMachine\Root), so that the system's TLS checks accept servers it signed.
 // The reference provider's CA and the test CA are imported this way into a Wine prefix.
-#include <windows.h>
-// After windows.h, which defines its types.
-#include <wincrypt.h>
+#include "CryptHandles.h"
 
 #include <cstdio>
 #include <fstream>
@@ -45,21 +43,18 @@ int main(int argc, char** argv) {
                               std::istreambuf_iterator<char>());
     const std::vector<BYTE> der = CertificateBytes(content);
 
-    HCERTSTORE store =
-        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
-    if (store == nullptr) {
+    const vek::UniqueCertStore store(
+        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root"));
+    if (!store) {
         std::fprintf(stderr, "ImportRootCA: cannot open LocalMachine\\Root (error %lu)\n",
                      ::GetLastError());
         return 1;
     }
-    const BOOL added = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
-                                                          static_cast<DWORD>(der.size()),
-                                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    const DWORD error = added ? 0 : ::GetLastError();
-    ::CertCloseStore(store, 0);
-    if (!added) {
+    if (!::CertAddEncodedCertificateToStore(store.get(), X509_ASN_ENCODING, der.data(),
+                                            static_cast<DWORD>(der.size()),
+                                            CERT_STORE_ADD_REPLACE_EXISTING, nullptr)) {
         std::fprintf(stderr, "ImportRootCA: the certificate was not added (error 0x%08lx)\n",
-                     error);
+                     ::GetLastError());
         return 1;
     }
     return 0;

@@ -119,14 +119,12 @@ HWND TVEK::Label(MainLabel label) const { return ::GetDlgItem(TForm::Handle(), L
 void TVEK::FitLabel(HWND label) {
     char caption[512] = {};
     const int length = ::GetWindowTextA(label, caption, sizeof caption);
-    HDC dc = ::GetDC(label);
-    HGDIOBJ previous =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
     // Measured as the label shows it: "&&" as one "&".
     RECT extent{0, 0, 0, 0};
-    ::DrawTextA(dc, caption, length, &extent, DT_CALCRECT | DT_SINGLELINE);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(label, dc);
+    const UniqueWindowDc dc(label);
+    const ScopedSelection font(dc.get(),
+                               reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+    ::DrawTextA(dc.get(), caption, length, &extent, DT_CALCRECT | DT_SINGLELINE);
     RECT place{};
     ::GetWindowRect(label, &place);
     ::SetWindowPos(label, nullptr, 0, 0, extent.right, place.bottom - place.top,

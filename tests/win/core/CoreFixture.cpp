@@ -1,6 +1,7 @@
 #include "CoreFixture.h"
 
 #include "Locale.h"
+#include "WinHandles.h"
 
 #include <shlobj.h>
 
@@ -64,33 +65,31 @@ bool DirectoryExists(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    const HANDLE file =
-        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         return {};
     }
     std::string bytes;
     char buffer[65536];
     DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
         bytes.append(buffer, read);
     }
-    ::CloseHandle(file);
     return bytes;
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
-    const HANDLE file =
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         ADD_FAILURE() << "cannot write " << path;
         return;
     }
     DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
+    ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 void RemoveTree(const std::string& path) {
@@ -102,8 +101,8 @@ void RemoveTree(const std::string& path) {
         return;
     }
     WIN32_FIND_DATAA entry;
-    const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
+    const UniqueFind search(::FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (search) {
         do {
             const std::string name = entry.cFileName;
             if (name == "." || name == "..") {
@@ -115,8 +114,7 @@ void RemoveTree(const std::string& path) {
             } else {
                 ::DeleteFileA(child.c_str());
             }
-        } while (::FindNextFileA(search, &entry));
-        ::FindClose(search);
+        } while (::FindNextFileA(search.get(), &entry));
     }
     ::RemoveDirectoryA(folder.c_str());
 }
@@ -138,11 +136,10 @@ std::unique_ptr<TVEKGlobals> CoreTest::MakeGlobals(std::vector<std::string> argu
 namespace {
 
 void DeleteServiceUserValue() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsPath.c_str(), 0, KEY_ALL_ACCESS, &key) ==
+    UniqueKey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsPath.c_str(), 0, KEY_ALL_ACCESS, key.put()) ==
         ERROR_SUCCESS) {
-        ::RegDeleteValueA(key, "ServiceUser");
-        ::RegCloseKey(key);
+        ::RegDeleteValueA(key.get(), "ServiceUser");
     }
 }
 

@@ -1,6 +1,7 @@
 // Two processes append to and trim one log file at once: every line stays whole, and each
 // writer's remaining lines are the unbroken tail of what it wrote.
 #include "CoreFixture.h"
+#include "WinHandles.h"
 
 #include <cstdlib>
 #include <regex>
@@ -32,21 +33,19 @@ TEST(LogTwoProcessHelper, DISABLED_AppendAndTrim) {
     }
     TVEKGlobals globals(TVEKGlobalsOptions{{}, nullptr});
     ASSERT_TRUE(globals.LogOpen());
-    const HANDLE ready = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName);
-    const HANDLE done = ::OpenEventA(SYNCHRONIZE, FALSE, doneName);
-    ASSERT_NE(ready, nullptr);
-    ASSERT_NE(done, nullptr);
-    ::SetEvent(ready);
-    ::CloseHandle(ready);
+    const UniqueHandle ready(::OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName));
+    const UniqueHandle done(::OpenEventA(SYNCHRONIZE, FALSE, doneName));
+    ASSERT_TRUE(ready);
+    ASSERT_TRUE(done);
+    ::SetEvent(ready.get());
     int count = 0;
     while (count < kChildMaximumLines &&
-           (count < kChildMinimumLines || ::WaitForSingleObject(done, 0) == WAIT_TIMEOUT)) {
+           (count < kChildMinimumLines || ::WaitForSingleObject(done.get(), 0) == WAIT_TIMEOUT)) {
         globals.Log(LineText('C', count), false);
         if (++count % kTrimEvery == 0) {
             globals.TrimLog();
         }
     }
-    ::CloseHandle(done);
     globals.Log("C last " + std::to_string(count - 1), false);
 }
 
@@ -112,10 +111,10 @@ TEST_F(LogTwoProcess, LinesStayWholeAndOnlyTrimsDropThem) {
     const std::string suffix = std::to_string(::GetCurrentProcessId());
     const std::string readyName = "Local\\VEKLogHelperReady-" + suffix;
     const std::string doneName = "Local\\VEKLogHelperDone-" + suffix;
-    const HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
-    const HANDLE done = ::CreateEventA(nullptr, TRUE, FALSE, doneName.c_str());
-    ASSERT_NE(ready, nullptr);
-    ASSERT_NE(done, nullptr);
+    const UniqueHandle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
+    const UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, doneName.c_str()));
+    ASSERT_TRUE(ready);
+    ASSERT_TRUE(done);
     ::SetEnvironmentVariableA(kReadyVariable, readyName.c_str());
     ::SetEnvironmentVariableA(kDoneVariable, doneName.c_str());
 
@@ -131,33 +130,27 @@ TEST_F(LogTwoProcess, LinesStayWholeAndOnlyTrimsDropThem) {
                                           nullptr, nullptr, &startup, &process);
     ::SetEnvironmentVariableA(kReadyVariable, nullptr);
     ::SetEnvironmentVariableA(kDoneVariable, nullptr);
-    if (!started) {
-        ::CloseHandle(ready);
-        ::CloseHandle(done);
-    }
     ASSERT_TRUE(started);
-    ::CloseHandle(process.hThread);
+    const UniqueHandle thread(process.hThread);
+    const UniqueHandle child(process.hProcess);
 
-    const bool childReady = ::WaitForSingleObject(ready, kWaitBoundMs) == WAIT_OBJECT_0;
-    ::CloseHandle(ready);
+    const bool childReady = ::WaitForSingleObject(ready.get(), kWaitBoundMs) == WAIT_OBJECT_0;
     for (int i = 0; i < kParentLines; ++i) {
         globals->Log(LineText('P', i), false);
         if (i % kTrimEvery == 0) {
             globals->TrimLog();
         }
     }
-    ::SetEvent(done);
-    ::CloseHandle(done);
-    const DWORD waited = ::WaitForSingleObject(process.hProcess, kWaitBoundMs);
+    ::SetEvent(done.get());
+    const DWORD waited = ::WaitForSingleObject(child.get(), kWaitBoundMs);
     if (waited != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 1);
-        ::WaitForSingleObject(process.hProcess, 5000);
+        ::TerminateProcess(child.get(), 1);
+        ::WaitForSingleObject(child.get(), 5000);
     }
     // A last line after every trim of the other writer.
     globals->Log(LineText('P', kParentLines), false);
     DWORD exitCode = 1;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    ::CloseHandle(process.hProcess);
+    ::GetExitCodeProcess(child.get(), &exitCode);
     ASSERT_TRUE(childReady);
     ASSERT_EQ(waited, WAIT_OBJECT_0);
     ASSERT_EQ(exitCode, 0u);

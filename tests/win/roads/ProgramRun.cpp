@@ -86,7 +86,7 @@ ProgramRun::ProgramRun(const std::string& arguments) {
         ADD_FAILURE() << "cannot start " << commandLine << ": error " << ::GetLastError();
         return;
     }
-    ::CloseHandle(info.hThread);
+    const UniqueHandle thread(info.hThread);
     process_.reset(info.hProcess);
     processId_ = info.dwProcessId;
 }

@@ -3,6 +3,7 @@
 #include "Base64.h"
 #include "SPGetSid.h"
 #include "ScmTestSupport.h"
+#include "WinHandles.h"
 
 #include <regex>
 
@@ -24,16 +25,15 @@ std::vector<std::string> LogTexts(const std::string& path) {
 std::vector<std::string> FileNames(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry;
-    const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
+    const UniqueFind search(::FindFirstFileA((folder + "*").c_str(), &entry));
+    if (!search) {
         return names;
     }
     do {
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             names.emplace_back(entry.cFileName);
         }
-    } while (::FindNextFileA(search, &entry));
-    ::FindClose(search);
+    } while (::FindNextFileA(search.get(), &entry));
     return names;
 }
 

@@ -3,6 +3,7 @@
 // refuse the start with the service-specific code 7.
 #include "ServiceApplication.h"
 #include "Timer.h"
+#include "WinHandles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -50,12 +51,11 @@ private:
 
     // The state the manager holds for this service, with its check point and wait hint.
     static std::string OwnStatus() {
-        SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-        SC_HANDLE service = ::OpenServiceA(manager, kProbeServiceName, SERVICE_QUERY_STATUS);
+        const vek::UniqueService manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        const vek::UniqueService service(
+            ::OpenServiceA(manager.get(), kProbeServiceName, SERVICE_QUERY_STATUS));
         SERVICE_STATUS status{};
-        ::QueryServiceStatus(service, &status);
-        ::CloseServiceHandle(service);
-        ::CloseServiceHandle(manager);
+        ::QueryServiceStatus(service.get(), &status);
         return "state=" + std::to_string(status.dwCurrentState) +
                " checkpoint=" + std::to_string(status.dwCheckPoint) +
                " hint=" + std::to_string(status.dwWaitHint);

@@ -68,11 +68,10 @@ std::string SystemSidText() {
     BYTE buffer[512];
     DWORD length = 0;
     EXPECT_TRUE(::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &length));
-    char* text = nullptr;
-    EXPECT_TRUE(::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text));
-    std::string result = text;
-    ::LocalFree(text);
-    return result;
+    UniqueLocalMemory<char*> text;
+    EXPECT_TRUE(
+        ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, text.put()));
+    return text ? text.get() : "";
 }
 
 TEST(GetCurrentUserSid, GivesTheProcessUsersSid) {

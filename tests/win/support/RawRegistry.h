@@ -1,7 +1,7 @@
 #pragma once
 // Direct registry access for tests: values of any type and size, written and inspected without
 // the registry object under test.
-#include <windows.h>
+#include "WinHandles.h"
 
 #include <optional>
 #include <string>
@@ -16,14 +16,13 @@ struct RawValue {
 
 inline void SetRawValue(HKEY root, const std::string& key, const std::string& name, DWORD type,
                         std::string_view data) {
-    HKEY opened = nullptr;
-    if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
+    UniqueKey opened;
+    if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, opened.put(),
                           nullptr) != ERROR_SUCCESS) {
         return;
     }
-    ::RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                     static_cast<DWORD>(data.size()));
-    ::RegCloseKey(opened);
+    ::RegSetValueExA(opened.get(), name.c_str(), 0, type,
+                     reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
 }
 
 inline void SetRawString(HKEY root, const std::string& key, const std::string& name,
@@ -38,34 +37,29 @@ inline void SetRawDword(HKEY root, const std::string& key, const std::string& na
 
 inline std::optional<RawValue> GetRawValue(HKEY root, const std::string& key,
                                            const std::string& name) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+    UniqueKey opened;
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     RawValue value;
     DWORD size = 0;
     std::optional<RawValue> result;
-    if (::RegQueryValueExA(opened, name.c_str(), nullptr, &value.type, nullptr, &size) ==
+    if (::RegQueryValueExA(opened.get(), name.c_str(), nullptr, &value.type, nullptr, &size) ==
         ERROR_SUCCESS) {
         value.data.resize(size);
-        if (::RegQueryValueExA(opened, name.c_str(), nullptr, &value.type,
+        if (::RegQueryValueExA(opened.get(), name.c_str(), nullptr, &value.type,
                                reinterpret_cast<BYTE*>(value.data.data()),
                                &size) == ERROR_SUCCESS) {
             value.data.resize(size);
             result = value;
         }
     }
-    ::RegCloseKey(opened);
     return result;
 }
 
 inline bool RawKeyExists(HKEY root, const std::string& key) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
-        return false;
-    }
-    ::RegCloseKey(opened);
-    return true;
+    UniqueKey opened;
+    return ::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
 }
 
 inline void DeleteRawTree(HKEY root, const std::string& key) {

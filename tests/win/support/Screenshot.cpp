@@ -50,14 +50,15 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
 
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
-    HGDIOBJ previous = ::SelectObject(memory, bitmap.get());
-    ::BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    UniqueGdiObject<HBITMAP> bitmap;
+    {
+        const UniqueWindowDc screen(nullptr);
+        const UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+        bitmap.reset(::CreateCompatibleBitmap(screen.get(), width, height));
+        // GDI+ takes the bitmap only once it is selected out of its DC again.
+        const ScopedSelection selection(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), place.left, place.top, SRCCOPY);
+    }
 
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
