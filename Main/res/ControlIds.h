@@ -13,7 +13,7 @@
 #define IDB_INFO 123
 #define IDB_CLOSE 124
 
-/* Window templates and menus. */
+/* The main window's template and menus; the other windows' templates are in their sections. */
 #define IDD_VEK 100
 #define IDR_VEK_MAINMENU 110
 #define IDR_VEK_POPUPMENU 111
@@ -71,5 +71,20 @@
 #define IDM_VEK_COPYIPADDRESS2 1082
 #define IDM_VEK_N5 1083
 #define IDM_VEK_EXIT2 1084
+
+/* TUserPass: the account dialog. */
+#define IDD_USERPASS 101
+
+/* THostSelect: the host selection dialog. */
+#define IDD_HOSTSELECT 102
+
+/* TPasswordPrompt: the password input dialog. */
+#define IDD_PASSWORDPROMPT 103
+
+/* TOptionsForm: the preferences dialog. */
+#define IDD_OPTIONS 104
+
+/* TNoticeForm: the notice pop-up. */
+#define IDD_NOTICE 105
 
 #endif
