@@ -212,8 +212,14 @@ TEST_F(SettingsTest, SetHiddenSwitchesTaskbarAndVisibilityInOrder) {
     EXPECT_FALSE(globals->GetHidden());
 }
 
-TEST_F(SettingsTest, ShellFolderIsEmptyForAMissingName) {
+TEST_F(SettingsTest, ShellFolderIsTheNamedValueOrEmptyForAMissingName) {
+    const std::string shellFolders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    SetRawString(HKEY_CURRENT_USER, shellFolders, "VEK Test Folder", "C:\\users\\vek\\Test");
     auto globals = MakeGlobals({"-unregister"});
+    const std::string found = globals->GetShellFolder("VEK Test Folder");
+    DeleteRawValue(HKEY_CURRENT_USER, shellFolders, "VEK Test Folder");
+    EXPECT_EQ(found, "C:\\users\\vek\\Test");
     EXPECT_EQ(globals->GetShellFolder("NoSuchFolderName"), "");
     EXPECT_EQ(globals->GetLocalAppDataFolder(), LocalAppDataFolder() + "\\");
 }

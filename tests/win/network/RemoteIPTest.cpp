@@ -122,6 +122,21 @@ TEST_F(NetworkTest, HttpEchoTrimsTheBodyAndSendsFromTheBoundAddress) {
     EXPECT_EQ(bind.addresses, std::vector<std::string>{"127.0.0.9:0"});
 }
 
+TEST_F(NetworkTest, HttpEchoKeepsATrimmedBodyOfSevenCharactersOrMore) {
+    globals->SetAlternateIP(true);
+    const struct {
+        const char* body;
+        const char* result;
+    } cases[] = {{"1.2.3.4", "1.2.3.4"}, {"1.2.34", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        // The scripted server answers " \t" + the text after "/padded/" + " \r\n".
+        globals->Endpoints.HttpEcho1 = globals->Endpoints.HttpEcho2 =
+            HttpUrl("/padded/" + std::string(c.body));
+        EXPECT_EQ(globals->GetRemoteIP(""), c.result);
+    }
+}
+
 TEST_F(NetworkTest, DnsQueryIsTheTwentyBytesWithAnIdFromTheProgramGenerator) {
     globals->Endpoints.DnsEcho1 = globals->Endpoints.DnsEcho2 = "127.0.0.1";
     globals->Endpoints.DnsEchoPort = Servers().dnsQueryEcho;
