@@ -3,6 +3,7 @@
 #include "ClassLibError.h"
 #include "CoreFixture.h"
 #include "FakeMainWindow.h"
+#include "ScopedGlobals.h"
 
 namespace vek::testing {
 namespace {
@@ -101,7 +102,7 @@ TEST_F(SettingsTest, SetCIDWritesOnlyAChangedValue) {
     EXPECT_EQ(Raw("CID")->type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_TRUE(window.labels.empty());
 
-    globals->MainWindow = &window;
+    const ScopedMainWindow installed(*globals, &window);
     globals->SetCID("abc");
     EXPECT_EQ(Raw("CID")->type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(window.labels[MainLabel::Label2].caption, "Client ID: abc");
@@ -198,7 +199,7 @@ TEST_F(SettingsTest, SetHiddenSwitchesTaskbarAndVisibilityInOrder) {
     EXPECT_TRUE(globals->GetHidden());
 
     FakeMainWindow window;
-    globals->MainWindow = &window;
+    const ScopedMainWindow installed(*globals, &window);
     globals->SetHidden(true);
     EXPECT_EQ(window.calls,
               (std::vector<std::string>{"taskbar=0", "visible=0", "taskbar=1", "taskbar=0"}));

@@ -6,6 +6,7 @@
 #include "ElevationUtils.h"
 #include "FakeMainWindow.h"
 #include "ScmTestSupport.h"
+#include "ScopedGlobals.h"
 #include "ServiceActions.h"
 #include "ServiceFakes.h"
 #include "VEKGlobals.h"
@@ -85,14 +86,13 @@ TEST_F(ScriptedRoadsTest, NotElevatedTheMonikerPromptIsOwnedByTheMainWindow) {
     token.elevated = false;
     FakeMainWindow window;
     for (HWND owner : {HWND(nullptr), window.handle}) {
-        globals.MainWindow = owner != nullptr ? &window : nullptr;
+        const ScopedMainWindow installed(globals, owner != nullptr ? &window : nullptr);
         EXPECT_TRUE(globals.ElevatedServiceControl(ServiceRestart, "cmd"));
         HWND bound = nullptr;
         ASSERT_EQ(com.bindOptions.size(), 36u);
         std::memcpy(&bound, &com.bindOptions[32], sizeof bound);
         EXPECT_EQ(bound, owner);
     }
-    globals.MainWindow = nullptr;
     EXPECT_EQ(com.getObjectCalls, 2);
     EXPECT_EQ(com.createCalls, 0);
 }
