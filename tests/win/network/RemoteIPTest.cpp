@@ -3,32 +3,13 @@
 // address, and every failure as an empty result.
 #include "NetTestSupport.h"
 
+#include "FakeClock.h"
 #include "PseudoRandom.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 namespace vek::testing {
 namespace {
-
-// A tick count that answers from a script, then repeats its last answer.
-class ScriptedTicks final : public seams::IClock {
-public:
-    explicit ScriptedTicks(std::deque<DWORD> ticks) : ticks_(std::move(ticks)) {}
-    SYSTEMTIME LocalTime() override { return SYSTEMTIME{}; }
-    DWORD TickCount() override {
-        const DWORD tick = ticks_.front();
-        if (ticks_.size() > 1) {
-            ticks_.pop_front();
-        }
-        return tick;
-    }
-
-private:
-    std::deque<DWORD> ticks_;
-    seams::Seam<seams::IClock>::Override override_{*this};
-};
 
 struct RuleCase {
     const char* name;

@@ -2,6 +2,7 @@
 // The service module in-process: a core with its settings in the test's key and its log in a
 // private folder, the fake clock and timers, the scripted network and window lookup. Nothing
 // has ticked yet: the Startup timer is due in 50 ms.
+#include "AdapterFakes.h"
 #include "CoreFixture.h"
 #include "CycleFakes.h"
 #include "FakeClock.h"

@@ -38,7 +38,6 @@ protected:
 
     TVEKGlobals globals{TVEKGlobalsOptions{{"-tests"}, nullptr}};
     RecordingSleeper sleeper;
-    seams::Seam<seams::ISleeper>::Override useSleeper{sleeper};
 };
 
 // The platform's elevation and COM scripted.
@@ -48,13 +47,10 @@ protected:
 
     FakeToken token{MakeSid(SECURITY_NT_AUTHORITY, {21, 9, 9, 9, 1000})};
     FakeCom com;
-    seams::Seam<seams::ITokenApi>::Override useToken{token};
-    seams::Seam<seams::IComApi>::Override useCom{com};
 };
 
 TEST_F(ScriptedRoadsTest, MajorVersionFiveActsInTheProcess) {
     FakeVersion version(5, 1);
-    seams::Seam<seams::IVersionApi>::Override useVersion(version);
     // Without a service both fail at their last step, after their fixed wait.
     EXPECT_FALSE(globals.RestartService());
     EXPECT_TRUE(MachineKeyExists());
@@ -67,7 +63,6 @@ TEST_F(ScriptedRoadsTest, MajorVersionFiveActsInTheProcess) {
 TEST_F(ScriptedRoadsTest, MajorVersionSixAndLaterAskTheAdminServer) {
     for (DWORD major : {6u, 10u}) {
         FakeVersion version(major, 1);
-        seams::Seam<seams::IVersionApi>::Override useVersion(version);
         for (const Road& road : kRoads) {
             com.admin.calls.clear();
             EXPECT_TRUE((globals.*road.frontEnd)());
@@ -127,7 +122,6 @@ TEST_F(ServiceRoadsTest, ElevatedTheRegisteredServerIsCreatedInTheProcess) {
     }
     ComInit com;
     FakeVersion version(6, 1);
-    seams::Seam<seams::IVersionApi>::Override useVersion(version);
     EXPECT_FALSE(globals.UninstallService());
     EXPECT_FALSE(MachineKeyExists());
     EXPECT_TRUE(sleeper.calls.empty()) << "the server waits with its own sleep";
