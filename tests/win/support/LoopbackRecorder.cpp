@@ -141,9 +141,9 @@ void LoopbackRecorder::Serve(SOCKET raw, std::string endpoint) {
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, kLongestHold, [this] { return !holding_; });
     }
-    static const std::string reply =
+    static const std::string kReply =
         "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    ::send(raw, reply.data(), static_cast<int>(reply.size()), 0);
+    ::send(raw, kReply.data(), static_cast<int>(kReply.size()), 0);
     ::shutdown(raw, SD_SEND);
 }
 
