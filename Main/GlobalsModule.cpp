@@ -23,7 +23,7 @@ struct GlobalsModule {
     }
 };
 
-const GlobalsModule globalsModule;
+GlobalsModule globalsModule;
 
 } // namespace
 } // namespace vek

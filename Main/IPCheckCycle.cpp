@@ -241,9 +241,5 @@ void TIPCheckCycle::ActOnReplyLine(const std::string& name, int code, int& good,
 } // namespace vek
 
 namespace seams {
-template <> vek::IIPCycleNetwork*& Seam<vek::IIPCycleNetwork>::Current() {
-    static vek::GlobalsNetwork real;
-    static vek::IIPCycleNetwork* current = &real;
-    return current;
-}
+VEK_DEFAULT_SEAM(vek::IIPCycleNetwork, vek::GlobalsNetwork)
 } // namespace seams

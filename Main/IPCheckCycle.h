@@ -32,6 +32,8 @@ public:
 
 // What the role does at each point of the cycle. The service implements them with its log lines
 // only; the desktop client with its window (lights, labels, tray hint, menu items, count-down).
+// A point where a role has nothing to do needs no override; Log and ClientIdDisabled every role
+// must decide.
 class IIPCheckHooks {
 public:
     virtual ~IIPCheckHooks() = default;
@@ -41,34 +43,34 @@ public:
     virtual void Log(const std::string& text, bool statusEcho) = 0;
     // Asked at each watcher tick before anything else: true defers the tick (the service while
     // the desktop client is active).
-    virtual bool StandAside() = 0;
+    virtual bool StandAside() { return false; }
     // A watcher was armed (the desktop's due time and count-down).
-    virtual void WatchScheduled(bool internal, UINT interval) = 0;
+    virtual void WatchScheduled(bool /*internal*/, UINT /*interval*/) {}
     // The internal watcher found the address still on a local adapter (the desktop's IP light).
-    virtual void AddressStillLocal() = 0;
+    virtual void AddressStillLocal() {}
     // First steps of a check, before detection (the desktop's "IP: Checking...", IP light,
     // message pump and 200 ms pause).
-    virtual void CheckStarting() = 0;
+    virtual void CheckStarting() {}
     // The check failed, before the retry is armed: the role's log line (and the desktop's tray
     // hint, "IP: Error connecting to server", "Copy IP Address" items off, IP light).
-    virtual void CheckFailed() = 0;
+    virtual void CheckFailed() {}
     // The check succeeded and the next one is armed (the desktop's items, light, tray hint,
     // address line and its "Remote IP Found: "/"Local IP Found: " line).
-    virtual void AddressFound(const std::string& address, bool local) = 0;
+    virtual void AddressFound(const std::string& /*address*/, bool /*local*/) {}
     // An update submission begins (the desktop's update light).
-    virtual void SubmitStarting() = 0;
+    virtual void SubmitStarting() {}
     // The request has returned, or none was needed (the desktop's account light).
-    virtual void ReplyArrived() = 0;
+    virtual void ReplyArrived() {}
     // The reply was "-1"; the retry at 30000 ms is armed (the desktop's lights and log line).
-    virtual void NoAnswer() = 0;
+    virtual void NoAnswer() {}
     // Codes 3, 4, 6, 7, before their log line (the desktop's account light).
-    virtual void AccountRejected() = 0;
+    virtual void AccountRejected() {}
     // Code 5, before its log line (the desktop's IP and update lights).
-    virtual void ServerError() = 0;
+    virtual void ServerError() {}
     // Code 98, the whole effect, which differs by role (the desktop stops, the service re-arms).
     virtual void ClientIdDisabled(TIPCheckCycle& cycle) = 0;
     // After the counts line (the desktop's update light and "Updated " line).
-    virtual void UpdatesCounted(int good) = 0;
+    virtual void UpdatesCounted(int /*good*/) {}
 };
 
 class TIPCheckCycle {

@@ -8,11 +8,11 @@ namespace vek {
 TVEKGlobals* Globals = nullptr;
 
 TVEKGlobals::TVEKGlobals(TVEKGlobalsOptions options)
-    : MissingHosts(&AnsiCompareText), Arguments(std::move(options.Arguments)),
-      Adapters(options.Adapters ? std::move(options.Adapters) : MakeSystemAdapterApi()) {
+    : MissingHosts(&AnsiCompareText), arguments_(std::move(options.Arguments)),
+      adapters_(options.Adapters ? std::move(options.Adapters) : MakeSystemAdapterApi()) {
     ProbeAdapterApi();
     OpenSettings();
-    const bool logs = Arguments.empty() || IsServiceRole();
+    const bool logs = arguments_.empty() || IsServiceRole();
     if (logs) {
         StartLogging();
     }
@@ -21,11 +21,11 @@ TVEKGlobals::TVEKGlobals(TVEKGlobalsOptions options)
 TVEKGlobals::~TVEKGlobals() {
     LogTrimTimer.reset();
     Log("***Logging ending.***", false);
-    // The log closes with its owner; the adapter library is released last, with Adapters.
+    // The log closes with its owner; the adapter library is released last, with adapters_.
 }
 
 bool TVEKGlobals::IsServiceRole() const {
-    return !Arguments.empty() && Arguments.front() == "-service";
+    return !arguments_.empty() && arguments_.front() == "-service";
 }
 
 void TVEKGlobals::OpenSettings() {

@@ -99,7 +99,7 @@ public:
     std::string Base64Decode(const std::string& text);
 
     // Local adapters and the private-address test.
-    bool AdaptersAvailable() const { return GetAdaptersInfoEntry != nullptr; }
+    bool AdaptersAvailable() const { return getAdaptersInfo_ != nullptr; }
     const std::vector<std::string>& GetAdapterList(bool withNames);
     std::int32_t GetAdapter();
     void SetAdapter(std::int32_t value);
@@ -134,9 +134,10 @@ private:
     void ProbeAdapterApi();
     void AddAdapterQueryItems(bool withNames);
 
-    std::vector<std::string> Arguments;
-    std::unique_ptr<IAdapterApi> Adapters;
-    GetAdaptersInfoFn GetAdaptersInfoEntry = nullptr;
+    std::vector<std::string> arguments_;
+    std::unique_ptr<IAdapterApi> adapters_;
+    // The entry point of GetAdaptersInfo; none when the adapter query is unusable.
+    GetAdaptersInfoFn getAdaptersInfo_ = nullptr;
     std::vector<std::string> AdapterList;
     SharedLogFile LogStream;
     std::unique_ptr<TTimer> LogTrimTimer;

@@ -14,7 +14,7 @@ constexpr ULONG kNotSupported = 50;    // ERROR_NOT_SUPPORTED
 } // namespace
 
 void TVEKGlobals::ProbeAdapterApi() {
-    const GetAdaptersInfoFn query = Adapters->Load();
+    const GetAdaptersInfoFn query = adapters_->Load();
     if (query == nullptr) {
         return;
     }
@@ -27,18 +27,17 @@ void TVEKGlobals::ProbeAdapterApi() {
     if (answer == kNoData || answer == kNotSupported) {
         return;
     }
-    GetAdaptersInfoEntry = query;
+    getAdaptersInfo_ = query;
 }
 
 void TVEKGlobals::AddAdapterQueryItems(bool withNames) {
     ULONG size = 0;
-    if (GetAdaptersInfoEntry(nullptr, &size) != kBufferOverflow) {
+    if (getAdaptersInfo_(nullptr, &size) != kBufferOverflow) {
         return;
     }
     std::vector<unsigned char> buffer(size, 0);
     // Only a buffer that the second query filled is walked.
-    if (GetAdaptersInfoEntry(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size) !=
-        NO_ERROR) {
+    if (getAdaptersInfo_(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size) != NO_ERROR) {
         return;
     }
     for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
@@ -63,7 +62,7 @@ const std::vector<std::string>& TVEKGlobals::GetAdapterList(bool withNames) {
         AddAdapterQueryItems(withNames);
         return AdapterList;
     }
-    AdapterList = Adapters->LocalAddresses();
+    AdapterList = adapters_->LocalAddresses();
     if (withNames) {
         for (std::string& item : AdapterList) {
             item += " | Unidentified";

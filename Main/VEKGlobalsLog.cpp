@@ -11,7 +11,7 @@ void TVEKGlobals::StartLogging() {
     // A log that cannot be created or opened leaves the program running without one.
     try {
         SharedLogFile::CreateIfMissing(GetLogPath() + kServiceLogFileName);
-        if (Arguments.empty()) {
+        if (arguments_.empty()) {
             SharedLogFile::CreateIfMissing(GetLogPath() + kLogFileName);
         }
         const char* name = IsServiceRole() ? kServiceLogFileName : kLogFileName;

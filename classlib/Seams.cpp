@@ -96,13 +96,6 @@ private:
 
 } // namespace
 
-#define VEK_DEFAULT_SEAM(Interface, Implementation)                                                \
-    template <> Interface*& Seam<Interface>::Current() {                                           \
-        static Implementation real;                                                                \
-        static Interface* current = &real;                                                         \
-        return current;                                                                            \
-    }
-
 VEK_DEFAULT_SEAM(IVersionApi, RealVersionApi)
 VEK_DEFAULT_SEAM(ITokenApi, RealTokenApi)
 VEK_DEFAULT_SEAM(IComApi, RealComApi)

@@ -30,6 +30,26 @@ private:
     static I*& Current();
 };
 
+// The one instance of a seam's real implementation: the default seam points at it, and code that
+// must reach the real one while a test overrides the seam may ask for it too.
+template <class Implementation> Implementation& RealInstance() {
+    static Implementation instance;
+    return instance;
+}
+
+} // namespace seams
+
+// Defines the default of Seam<Interface>: the real instance of Implementation. Written inside
+// namespace seams, once per seam, in the source file of the real implementation; the header of the
+// interface declares the specialisation of Seam<Interface>::Current.
+#define VEK_DEFAULT_SEAM(Interface, Implementation)                                                \
+    template <> Interface*& Seam<Interface>::Current() {                                           \
+        static Interface* current = &RealInstance<Implementation>();                               \
+        return current;                                                                            \
+    }
+
+namespace seams {
+
 // GetVersionExA.
 class IVersionApi {
 public:

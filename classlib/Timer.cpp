@@ -43,10 +43,7 @@ private:
 
 // The one thread-timer scheduler. Ticks find their timer here, not through the seam, which a test
 // may have switched to another scheduler while a thread timer was still armed.
-ThreadTimerScheduler& ThreadTimers() {
-    static ThreadTimerScheduler scheduler;
-    return scheduler;
-}
+ThreadTimerScheduler& ThreadTimers() { return seams::RealInstance<ThreadTimerScheduler>(); }
 
 void CALLBACK ThreadTimerScheduler::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     TTimer* timer = ThreadTimers().Find(id);
@@ -116,8 +113,5 @@ void TTimer::Update() {
 } // namespace vek
 
 namespace seams {
-template <> vek::ITimerScheduler*& Seam<vek::ITimerScheduler>::Current() {
-    static vek::ITimerScheduler* current = &vek::ThreadTimers();
-    return current;
-}
+VEK_DEFAULT_SEAM(vek::ITimerScheduler, vek::ThreadTimerScheduler)
 } // namespace seams

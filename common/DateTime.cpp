@@ -8,6 +8,10 @@ namespace vek {
 namespace {
 
 constexpr double kMillisecondsPerDay = 86400000.0;
+// The date-time's day count of 1970-01-01 (day 0 is 30 December 1899).
+constexpr long long kDayCountOf1970January1 = 25569;
+// Days from 1 March of year 0 to 1970-01-01 in the proleptic Gregorian calendar.
+constexpr long long kCivilDaysTo1970January1 = 719468;
 
 // Days from 1 March of year 0 style civil arithmetic (proleptic Gregorian calendar), shifted so
 // that 30 December 1899 is day 0.
@@ -17,12 +21,11 @@ long long DaysFromCivil(int year, int month, int day) {
     const long long yearOfEra = year - era * 400;
     const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
     const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    constexpr long long kUnixEpochToDelphiEpoch = 25569; // 1970-01-01 is day 25569
-    return era * 146097 + dayOfEra - 719468 + kUnixEpochToDelphiEpoch;
+    return era * 146097 + dayOfEra - kCivilDaysTo1970January1 + kDayCountOf1970January1;
 }
 
 void CivilFromDays(long long days, int& year, int& month, int& day) {
-    days += 719468 - 25569;
+    days += kCivilDaysTo1970January1 - kDayCountOf1970January1;
     const long long era = (days >= 0 ? days : days - 146096) / 146097;
     const long long dayOfEra = days - era * 146097;
     const long long yearOfEra =

@@ -164,7 +164,7 @@ using Action = std::function<void(Store&, const Words&, std::istream&, std::ostr
 
 // "word1 word2" (or "word1" alone) and what it does.
 const std::map<std::string, Action>& Actions() {
-    static const std::map<std::string, Action> actions = {
+    static const std::map<std::string, Action> kActions = {
         {"account add", [](Store& s, const Words& w, std::istream& in,
                            std::ostream& out) { AddAccount(s, w, in, out); }},
         {"account set",
@@ -240,7 +240,7 @@ const std::map<std::string, Action>& Actions() {
         {"hosts list",
          [](Store& s, const Words& w, std::istream&, std::ostream& out) { ListHosts(s, w, out); }},
     };
-    return actions;
+    return kActions;
 }
 
 int RunStoreAction(const std::string& dataDir, const std::vector<std::string>& args,

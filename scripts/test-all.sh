@@ -25,7 +25,9 @@ cmake --build build/fuzz -j "$jobs" --target "${fuzzers[@]}"
 status=0
 for fuzzer in "${fuzzers[@]}"; do
     echo "fuzzing $fuzzer for 20 s"
-    timeout -k 5 120 "build/fuzz/tests/fuzz/$fuzzer" -max_total_time=20 -rss_limit_mb=1024 -artifact_prefix=build/fuzz/ \
+    # The committed seeds, copied to a scratch folder that the fuzzer may add its finds to.
+    rm -rf "build/fuzz/corpus/$fuzzer" && mkdir -p build/fuzz/corpus && cp -r "tests/fuzz/corpus/$fuzzer" build/fuzz/corpus/
+    timeout -k 5 120 "build/fuzz/tests/fuzz/$fuzzer" "build/fuzz/corpus/$fuzzer" -max_total_time=20 -rss_limit_mb=1024 -artifact_prefix=build/fuzz/ \
         -print_final_stats=0 2>"build/fuzz/$fuzzer.log" || { tail -30 "build/fuzz/$fuzzer.log"; status=1; }
 done
 WINEPREFIX="$PWD/build/win/wineprefix" scripts/wine-prefix.sh

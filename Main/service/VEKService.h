@@ -40,18 +40,8 @@ private:
     // The cycle's hooks: the service's log lines, no window.
     void Log(const std::string& text, bool statusEcho) override;
     bool StandAside() override { return IsClientActive(); }
-    void WatchScheduled(bool, UINT) override {}
-    void AddressStillLocal() override {}
-    void CheckStarting() override {}
     void CheckFailed() override;
-    void AddressFound(const std::string&, bool) override {}
-    void SubmitStarting() override {}
-    void ReplyArrived() override {}
-    void NoAnswer() override {}
-    void AccountRejected() override {}
-    void ServerError() override {}
     void ClientIdDisabled(TIPCheckCycle& cycle) override;
-    void UpdatesCounted(int) override {}
 
     TIPCheckCycle cycle_;
 };

@@ -128,11 +128,11 @@ struct Command {
 };
 
 const std::map<std::string, Command>& Commands() {
-    static const std::map<std::string, Command> commands = {
+    static const std::map<std::string, Command> kCommands = {
         {"register", {2, Register}}, {"hosts", {2, Hosts}},           {"notices", {4, Notices}},
         {"update", {4, Update}},     {"unregister", {2, Unregister}}, {"detect", {3, Detect}},
     };
-    return commands;
+    return kCommands;
 }
 
 } // namespace

@@ -152,6 +152,10 @@ void ServeHttp(Stream& stream, const ConnectionInfo& info, RequestLog& log) {
     } else if (path == "/ip.php") {
         Reply(stream, "200 OK",
               " \t" + (info.answersWithOwnAddress ? info.local : info.peer) + " \r\n");
+    } else if (StartsWith(path, "/padded/")) {
+        // The echo servers' form of answer around a chosen text: "/padded/<text>/ip.php".
+        const std::size_t textEnd = path.find('/', 8);
+        Reply(stream, "200 OK", " \t" + path.substr(8, textEnd - 8) + " \r\n");
     } else if (path == "/peer") {
         Reply(stream, "200 OK", info.peer);
     } else if (path == "/agent") {

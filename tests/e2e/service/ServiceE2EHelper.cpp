@@ -11,6 +11,7 @@
 //   remove                    stops and deletes the service and deletes the machine-wide key
 // Exit status 0 when the command did what it names, 1 otherwise, 2 for a usage error.
 #include "AdminManager.h"
+#include "PollUntil.h"
 #include "Registry.h"
 #include "SPGetSid.h"
 #include "ServiceActions.h"
@@ -47,14 +48,7 @@ DWORD ServiceState() {
 }
 
 bool WaitForState(DWORD state, DWORD boundMs) {
-    const DWORD start = ::GetTickCount();
-    while (ServiceState() != state) {
-        if (::GetTickCount() - start >= boundMs) {
-            return false;
-        }
-        ::Sleep(kPollMs);
-    }
-    return true;
+    return vek::testing::PollUntil([state] { return ServiceState() == state; }, boundMs, kPollMs);
 }
 
 // The values go in through the core in the service's role, so that they are stored in the forms

@@ -1,5 +1,6 @@
 // The local adapters through a scripted adapter query: the probe, the list with and without
 // names, the stored choice and the private-address test; and once against the system's query.
+#include "AdapterFakes.h"
 #include "CoreFixture.h"
 
 #include <cstring>
@@ -8,86 +9,6 @@
 
 namespace vek::testing {
 namespace {
-
-struct FakeAdapter {
-    std::string description;
-    std::vector<std::string> addresses;
-};
-
-// What the fake query answers: scripted answers first, one per call; then the answers of a
-// query over `adapters` (111 with the size for a missing or small buffer, else the records).
-struct AdapterScript {
-    std::deque<ULONG> answers;
-    std::vector<FakeAdapter> adapters;
-};
-
-AdapterScript& Script() {
-    static AdapterScript script;
-    return script;
-}
-
-ULONG NeededSize() {
-    ULONG size = 0;
-    for (const FakeAdapter& adapter : Script().adapters) {
-        size += sizeof(IP_ADAPTER_INFO);
-        if (adapter.addresses.size() > 1) {
-            size += static_cast<ULONG>((adapter.addresses.size() - 1) * sizeof(IP_ADDR_STRING));
-        }
-    }
-    return size == 0 ? sizeof(IP_ADAPTER_INFO) : size;
-}
-
-// Lays the records out as the system does: adapters first, extra address entries after them.
-void FillRecords(PIP_ADAPTER_INFO buffer) {
-    const auto& adapters = Script().adapters;
-    auto* extra = reinterpret_cast<IP_ADDR_STRING*>(buffer + adapters.size());
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-        IP_ADAPTER_INFO& record = buffer[i];
-        record.Next = i + 1 < adapters.size() ? &buffer[i + 1] : nullptr;
-        adapters[i].description.copy(record.Description, sizeof record.Description - 1);
-        IP_ADDR_STRING* entry = &record.IpAddressList;
-        for (std::size_t a = 0; a < adapters[i].addresses.size(); ++a) {
-            adapters[i].addresses[a].copy(entry->IpAddress.String,
-                                          sizeof entry->IpAddress.String - 1);
-            entry->Next = a + 1 < adapters[i].addresses.size() ? extra : nullptr;
-            if (entry->Next != nullptr) {
-                entry = extra++;
-            }
-        }
-    }
-}
-
-ULONG WINAPI FakeGetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size) {
-    AdapterScript& script = Script();
-    const ULONG needed = NeededSize();
-    ULONG answer;
-    if (!script.answers.empty()) {
-        answer = script.answers.front();
-        script.answers.pop_front();
-    } else if (script.adapters.empty()) {
-        answer = ERROR_NO_DATA;
-    } else {
-        answer = info == nullptr || *size < needed ? ERROR_BUFFER_OVERFLOW : NO_ERROR;
-    }
-    if (answer == ERROR_BUFFER_OVERFLOW) {
-        *size = needed;
-    } else if (answer == NO_ERROR && info != nullptr && *size >= needed) {
-        FillRecords(info);
-    }
-    return answer;
-}
-
-class FakeAdapterApi final : public IAdapterApi {
-public:
-    FakeAdapterApi(bool loads, std::vector<std::string> local)
-        : loads_(loads), local_(std::move(local)) {}
-    GetAdaptersInfoFn Load() override { return loads_ ? &FakeGetAdaptersInfo : nullptr; }
-    std::vector<std::string> LocalAddresses() override { return local_; }
-
-private:
-    bool loads_;
-    std::vector<std::string> local_;
-};
 
 using Items = std::vector<std::string>;
 
@@ -98,14 +19,16 @@ class AdaptersTest : public CoreTest {
 protected:
     void SetUp() override {
         CoreTest::SetUp();
-        Script() = AdapterScript{};
+        ScriptedAdapters() = AdapterScript{};
     }
-    void TearDown() override { Script() = AdapterScript{}; }
+    void TearDown() override { ScriptedAdapters() = AdapterScript{}; }
 
     std::unique_ptr<TVEKGlobals> MakeWithFake(bool loads = true,
                                               std::vector<std::string> local = {}) {
         return MakeGlobals({"-unregister"},
-                           std::make_unique<FakeAdapterApi>(loads, std::move(local)));
+                           std::make_unique<FakeAdapters>(
+                               std::make_shared<std::vector<std::string>>(std::move(local)),
+                               loads ? &ScriptedGetAdaptersInfo : nullptr));
     }
 };
 
@@ -120,8 +43,8 @@ void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.name; }
 class AdapterProbeTest : public AdaptersTest, public ::testing::WithParamInterface<ProbeCase> {};
 
 TEST_P(AdapterProbeTest, KeepsTheQueryOnlyAfterAGoodSecondAnswer) {
-    Script().adapters = kAdapters;
-    Script().answers = GetParam().answers;
+    ScriptedAdapters().adapters = kAdapters;
+    ScriptedAdapters().answers = GetParam().answers;
     auto globals = MakeWithFake(true, {"203.0.113.9"});
     EXPECT_EQ(globals->AdaptersAvailable(), GetParam().kept);
     const Items expected =
@@ -148,7 +71,7 @@ TEST_F(AdaptersTest, WithoutTheQueryTheSocketLayerAddressesAreUnidentified) {
 }
 
 TEST_F(AdaptersTest, EveryAddressOfEveryAdapterIsListed) {
-    Script().adapters = kAdapters;
+    ScriptedAdapters().adapters = kAdapters;
     auto globals = MakeWithFake();
     EXPECT_EQ(globals->GetAdapterList(true),
               (Items{"192.0.2.10 | Eth A", "192.0.2.11 | Eth A", "198.51.100.5 | Wifi B"}));
@@ -156,13 +79,13 @@ TEST_F(AdaptersTest, EveryAddressOfEveryAdapterIsListed) {
 }
 
 TEST_F(AdaptersTest, AFailedQueryAddsNothing) {
-    Script().adapters = kAdapters;
+    ScriptedAdapters().adapters = kAdapters;
     auto globals = MakeWithFake();
     ASSERT_TRUE(globals->AdaptersAvailable());
     // The second query fails: its zero-filled buffer holds no record to walk.
-    Script().answers = {ERROR_BUFFER_OVERFLOW, ERROR_NOT_ENOUGH_MEMORY};
+    ScriptedAdapters().answers = {ERROR_BUFFER_OVERFLOW, ERROR_NOT_ENOUGH_MEMORY};
     EXPECT_EQ(globals->GetAdapterList(true), Items{});
-    Script().answers = {ERROR_NO_DATA};
+    ScriptedAdapters().answers = {ERROR_NO_DATA};
     EXPECT_EQ(globals->GetAdapterList(false), Items{});
     EXPECT_EQ(globals->GetAdapterList(false).size(), 3u);
 }
@@ -179,7 +102,7 @@ void PrintTo(const StoredCase& c, std::ostream* os) { *os << c.name; }
 class StoredAdapterTest : public AdaptersTest, public ::testing::WithParamInterface<StoredCase> {};
 
 TEST_P(StoredAdapterTest, OnlyAPositionInTheListIsHandedOut) {
-    Script().adapters = kAdapters; // three addresses
+    ScriptedAdapters().adapters = kAdapters; // three addresses
     if (GetParam().stored) {
         SetRawDword(HKEY_CURRENT_USER, kSettingsPath, "Adapter",
                     static_cast<DWORD>(*GetParam().stored));
@@ -208,7 +131,7 @@ TEST_F(AdaptersTest, AnEmptyListResetsAnyStoredPosition) {
 }
 
 TEST_F(AdaptersTest, GetAdapterRefillsTheSharedListWithoutNames) {
-    Script().adapters = kAdapters;
+    ScriptedAdapters().adapters = kAdapters;
     auto globals = MakeWithFake();
     const Items& list = globals->GetAdapterList(true);
     ASSERT_EQ(list.size(), 3u);

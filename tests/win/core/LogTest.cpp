@@ -3,6 +3,7 @@
 #include "CoreFixture.h"
 #include "FakeMainWindow.h"
 #include "FakeTimerScheduler.h"
+#include "ScopedGlobals.h"
 
 #include <cstdlib>
 
@@ -130,7 +131,7 @@ TEST_F(LogTest, StatusEchoUsesTheTwelveHourClock) {
     auto globals = MakeGlobals();
     FakeMainWindow window;
     globals->Log("quiet", true);
-    globals->MainWindow = &window;
+    const ScopedMainWindow installed(*globals, &window);
 
     const struct {
         int hour, minute;
@@ -149,7 +150,7 @@ TEST_F(LogTest, StatusEchoUsesTheTwelveHourClock) {
 TEST_F(LogTest, EchoWithoutALogFile) {
     auto globals = MakeGlobals({"x"});
     FakeMainWindow window;
-    globals->MainWindow = &window;
+    const ScopedMainWindow installed(*globals, &window);
     globals->Log("text", true);
     EXPECT_EQ(window.statusText, " 2:05pm: text");
     EXPECT_FALSE(FileExists(LogFile("VEK.log")));

@@ -3,6 +3,7 @@
 #include "ClassLibError.h"
 #include "CoreFixture.h"
 #include "FakeMainWindow.h"
+#include "ScopedGlobals.h"
 
 namespace vek::testing {
 namespace {
@@ -101,7 +102,7 @@ TEST_F(SettingsTest, SetCIDWritesOnlyAChangedValue) {
     EXPECT_EQ(Raw("CID")->type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_TRUE(window.labels.empty());
 
-    globals->MainWindow = &window;
+    const ScopedMainWindow installed(*globals, &window);
     globals->SetCID("abc");
     EXPECT_EQ(Raw("CID")->type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(window.labels[MainLabel::Label2].caption, "Client ID: abc");
@@ -198,7 +199,7 @@ TEST_F(SettingsTest, SetHiddenSwitchesTaskbarAndVisibilityInOrder) {
     EXPECT_TRUE(globals->GetHidden());
 
     FakeMainWindow window;
-    globals->MainWindow = &window;
+    const ScopedMainWindow installed(*globals, &window);
     globals->SetHidden(true);
     EXPECT_EQ(window.calls,
               (std::vector<std::string>{"taskbar=0", "visible=0", "taskbar=1", "taskbar=0"}));
@@ -212,8 +213,14 @@ TEST_F(SettingsTest, SetHiddenSwitchesTaskbarAndVisibilityInOrder) {
     EXPECT_FALSE(globals->GetHidden());
 }
 
-TEST_F(SettingsTest, ShellFolderIsEmptyForAMissingName) {
+TEST_F(SettingsTest, ShellFolderIsTheNamedValueOrEmptyForAMissingName) {
+    const std::string shellFolders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    SetRawString(HKEY_CURRENT_USER, shellFolders, "VEK Test Folder", "C:\\users\\vek\\Test");
     auto globals = MakeGlobals({"-unregister"});
+    const std::string found = globals->GetShellFolder("VEK Test Folder");
+    DeleteRawValue(HKEY_CURRENT_USER, shellFolders, "VEK Test Folder");
+    EXPECT_EQ(found, "C:\\users\\vek\\Test");
     EXPECT_EQ(globals->GetShellFolder("NoSuchFolderName"), "");
     EXPECT_EQ(globals->GetLocalAppDataFolder(), LocalAppDataFolder() + "\\");
 }

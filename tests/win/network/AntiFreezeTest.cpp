@@ -3,7 +3,7 @@
 #include "NetTestSupport.h"
 
 #include "AntiFreeze.h"
-#include "WinHandles.h"
+#include "LoopbackSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -27,32 +27,6 @@ private:
     UINT_PTR id_;
 };
 
-// A UDP port on 127.0.0.1 that receives but never answers.
-class SilentUdpPort {
-public:
-    SilentUdpPort() {
-        ::WSAStartup(MAKEWORD(2, 2), &data_);
-        socket_.reset(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
-        int length = sizeof local;
-        ::bind(socket_.get(), reinterpret_cast<sockaddr*>(&local), sizeof local);
-        ::getsockname(socket_.get(), reinterpret_cast<sockaddr*>(&local), &length);
-        port_ = ::ntohs(local.sin_port);
-    }
-    ~SilentUdpPort() {
-        socket_.reset();
-        ::WSACleanup();
-    }
-    unsigned short Port() const { return port_; }
-
-private:
-    WSADATA data_{};
-    UniqueSocket socket_;
-    unsigned short port_ = 0;
-};
-
 class AntiFreezeTest : public NetworkTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(AntiFreezeTest, TimerFiresDuringSlowGetOnlyWithTheSwitch) {
@@ -68,7 +42,8 @@ TEST_P(AntiFreezeTest, TimerFiresDuringSlowGetOnlyWithTheSwitch) {
 
 TEST_P(AntiFreezeTest, TimerFiresDuringDnsWaitOnlyWithTheSwitch) {
     globals->KeepMessagesFlowing = GetParam();
-    const SilentUdpPort silent;
+    // A port that receives but never answers.
+    const LoopbackSocket silent(SOCK_DGRAM);
     const ShortUdpWait wait(1000);
     globals->Endpoints.DnsEcho1 = globals->Endpoints.DnsEcho2 = "127.0.0.1";
     globals->Endpoints.DnsEchoPort = silent.Port();

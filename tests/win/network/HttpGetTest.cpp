@@ -4,6 +4,7 @@
 
 #include "FakeMainWindow.h"
 #include "HttpClient.h"
+#include "ScopedGlobals.h"
 
 #include <gtest/gtest.h>
 
@@ -64,11 +65,10 @@ TEST_F(NetworkTest, BoundAddressIsTheSourceTheServerSees) {
 TEST_F(NetworkTest, UserAgentCarriesServiceSuffixOnlyWithoutMainWindow) {
     EXPECT_EQ(globals->HttpGet(HttpUrl("/agent"), "", false), "VEK v3.0.4/5.1.2600 (Service)");
     FakeMainWindow window;
-    globals->MainWindow = &window;
+    const ScopedMainWindow installed(*globals, &window);
     EXPECT_EQ(globals->HttpGet(HttpUrl("/agent"), "", false), "VEK v3.0.4/5.1.2600");
     EXPECT_EQ(globals->HttpGet("localhost:" + Servers().https + "/agent", "", true),
               "VEK v3.0.4/5.1.2600");
-    globals->MainWindow = nullptr;
 }
 
 TEST_F(NetworkTest, UnsafeRequestBytesArriveAsOneWellFormedRequest) {

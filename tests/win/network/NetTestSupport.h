@@ -1,14 +1,16 @@
 #pragma once
 // What the network tests share: the ports of the native test servers (from the file that the
-// ctest fixture writes), a core object with a clean settings key, and recording seams.
-#include "Seams.h"
+// ctest fixture writes) and a core object with a clean settings key. The fakes of the seams they
+// use come from the test-support library.
+#include "CoreFixture.h"
+#include "ServiceFakes.h"
+#include "SocketFakes.h"
 #include "VEKGlobals.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace vek::testing {
 
@@ -30,54 +32,14 @@ std::string HttpUrl(const std::string& path);
 // A TCP port on 127.0.0.1 where nothing listens.
 std::string ClosedPort();
 
-// GetVersionExA reporting a fixed version.
-class FakeVersion final : public seams::IVersionApi {
-public:
-    FakeVersion(DWORD major, DWORD minor, DWORD build)
-        : major_(major), minor_(minor), build_(build) {}
-    BOOL GetVersionExA(OSVERSIONINFOA* info) override;
-    DWORD requestedSize = 0;
-
-private:
-    DWORD major_, minor_, build_;
-    seams::Seam<seams::IVersionApi>::Override override_{*this};
-};
-
-// The real bind, with each requested local address recorded ("a.b.c.d:port"); or, refusing, a
-// bind that fails as Windows does for an address that is not local (Wine accepts any address for
-// a datagram socket).
-class RecordingBind final : public seams::ISocketBind {
-public:
-    explicit RecordingBind(bool refuse = false) : refuse_(refuse) {}
-    int Bind(SOCKET socket, const sockaddr* address, int length) override;
-    std::vector<std::string> addresses;
-
-private:
-    bool refuse_;
-    seams::Seam<seams::ISocketBind>::Override override_{*this};
-};
-
-// The real UDP wait, cut to at most `limitMs`, with each requested wait recorded.
-class ShortUdpWait final : public seams::IUdpWait {
-public:
-    explicit ShortUdpWait(DWORD limitMs) : limitMs_(limitMs) {}
-    int WaitReadable(SOCKET socket, DWORD milliseconds) override;
-    std::vector<DWORD> requested;
-
-private:
-    DWORD limitMs_;
-    seams::Seam<seams::IUdpWait>::Override override_{*this};
-};
-
 // A test with a core object of the desktop role (no log), whose settings key is deleted before
 // and after, and the version seam fixed at 5.1.2600.
 class NetworkTest : public ::testing::Test {
 protected:
-    NetworkTest();
-    ~NetworkTest() override;
-
+    SettingsKeyGuard settings;
     FakeVersion version{5, 1, 2600};
-    std::unique_ptr<TVEKGlobals> globals;
+    std::unique_ptr<TVEKGlobals> globals =
+        std::make_unique<TVEKGlobals>(TVEKGlobalsOptions{{"-tests"}, nullptr});
 };
 
 } // namespace vek::testing

@@ -3,32 +3,13 @@
 // address, and every failure as an empty result.
 #include "NetTestSupport.h"
 
+#include "FakeClock.h"
 #include "PseudoRandom.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 namespace vek::testing {
 namespace {
-
-// A tick count that answers from a script, then repeats its last answer.
-class ScriptedTicks final : public seams::IClock {
-public:
-    explicit ScriptedTicks(std::deque<DWORD> ticks) : ticks_(std::move(ticks)) {}
-    SYSTEMTIME LocalTime() override { return SYSTEMTIME{}; }
-    DWORD TickCount() override {
-        const DWORD tick = ticks_.front();
-        if (ticks_.size() > 1) {
-            ticks_.pop_front();
-        }
-        return tick;
-    }
-
-private:
-    std::deque<DWORD> ticks_;
-    seams::Seam<seams::IClock>::Override override_{*this};
-};
 
 struct RuleCase {
     const char* name;
@@ -120,6 +101,21 @@ TEST_F(NetworkTest, HttpEchoTrimsTheBodyAndSendsFromTheBoundAddress) {
     // The scripted server's ip.php answers " \t" + the peer's address + " \r\n".
     EXPECT_EQ(globals->GetRemoteIP("127.0.0.9"), "127.0.0.9");
     EXPECT_EQ(bind.addresses, std::vector<std::string>{"127.0.0.9:0"});
+}
+
+TEST_F(NetworkTest, HttpEchoKeepsATrimmedBodyOfSevenCharactersOrMore) {
+    globals->SetAlternateIP(true);
+    const struct {
+        const char* body;
+        const char* result;
+    } cases[] = {{"1.2.3.4", "1.2.3.4"}, {"1.2.34", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        // The scripted server answers " \t" + the text after "/padded/" + " \r\n".
+        globals->Endpoints.HttpEcho1 = globals->Endpoints.HttpEcho2 =
+            HttpUrl("/padded/" + std::string(c.body));
+        EXPECT_EQ(globals->GetRemoteIP(""), c.result);
+    }
 }
 
 TEST_F(NetworkTest, DnsQueryIsTheTwentyBytesWithAnIdFromTheProgramGenerator) {

@@ -1,5 +1,6 @@
 // The desktop client's single-instance rule with real processes: a second start hands over to
 // the running instance and ends without a window; of two started together exactly one runs.
+#include "PollUntil.h"
 #include "ProgramRun.h"
 #include "RoadsFixture.h"
 
@@ -37,7 +38,7 @@ TEST_F(HandOverTest, ASecondStartBringsTheFirstToTheFrontAndEnds) {
 
     ProgramRun second("");
     int mostWindows = 0;
-    PollFor(
+    PollUntil(
         [&] {
             mostWindows = std::max(mostWindows, CountClientWindows());
             return !second.Running();
@@ -59,7 +60,7 @@ TEST_F(HandOverTest, ASecondStartBringsTheFirstToTheFrontAndEnds) {
 TEST_F(HandOverTest, OfTwoStartedTogetherOneRuns) {
     auto a = std::make_unique<ProgramRun>("");
     auto b = std::make_unique<ProgramRun>("");
-    ASSERT_TRUE(PollFor([&] { return !a->Running() || !b->Running(); }, kSecondEndBoundMs))
+    ASSERT_TRUE(PollUntil([&] { return !a->Running() || !b->Running(); }, kSecondEndBoundMs))
         << "neither instance ended";
     ProgramRun& ended = a->Running() ? *b : *a;
     ProgramRun& runner = a->Running() ? *a : *b;

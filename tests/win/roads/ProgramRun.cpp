@@ -1,5 +1,7 @@
 #include "ProgramRun.h"
 
+#include "PollUntil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -119,7 +121,7 @@ HWND FindClientWindow() {
 
 HWND WaitForClientWindow(DWORD boundMs) {
     HWND window = nullptr;
-    PollFor([&window] { return (window = FindClientWindow()) != nullptr; }, boundMs);
+    PollUntil([&window] { return (window = FindClientWindow()) != nullptr; }, boundMs);
     return window;
 }
 

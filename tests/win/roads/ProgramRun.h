@@ -43,16 +43,4 @@ int CountClientWindows();
 // plain close only hides it.
 void EndDesktopClient(HWND window);
 
-// Polls done() every 50 ms for at most boundMs.
-template <class Done> bool PollFor(Done done, DWORD boundMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start >= boundMs) {
-            return false;
-        }
-        ::Sleep(50);
-    }
-    return true;
-}
-
 } // namespace vek::testing

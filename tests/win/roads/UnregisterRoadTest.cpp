@@ -3,6 +3,7 @@
 // service stopped, the machine-wide key deleted and the service deleted; the user's own settings
 // stay. Nothing is sent without a client id and key.
 #include "LoopbackRecorder.h"
+#include "PollUntil.h"
 #include "ProgramRun.h"
 #include "RoadsFixture.h"
 #include "ScmTestSupport.h"
@@ -55,7 +56,6 @@ TEST_F(UnregisterRoadTest, TheSignedRequestGoesFirstThenTheServiceIsRemoved) {
         // current user as ServiceUser; started at once by the manager.
         TVEKGlobals installer(TVEKGlobalsOptions{{"-tests"}, nullptr});
         PollingSleeper sleeper;
-        seams::Seam<seams::ISleeper>::Override useSleeper(sleeper);
         ASSERT_EQ(installer.ServiceControl(ServiceInstall, ServiceCommandLine(ProgramCopyPath())),
                   1);
     }
@@ -95,7 +95,7 @@ TEST_F(UnregisterRoadTest, TheSignedRequestGoesFirstThenTheServiceIsRemoved) {
     EXPECT_TRUE(WaitUntilServiceGone());
     EXPECT_FALSE(MachineKeyExists());
     // The stopped service wrote its end line.
-    EXPECT_TRUE(PollFor(
+    EXPECT_TRUE(PollUntil(
         [&] {
             const std::vector<std::string> lines = LogTexts(folder.Path() + "Service.log");
             return !lines.empty() && lines.back() == "***Logging ending.***";

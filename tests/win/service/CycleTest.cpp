@@ -3,6 +3,7 @@
 #include "ServiceCycleFixture.h"
 
 #include "FakeMainWindow.h"
+#include "ScopedGlobals.h"
 
 namespace vek::testing {
 namespace {
@@ -185,11 +186,12 @@ TEST_F(ServiceCycleTest, AnEmptyUpdateListSendsNothingAndIsNotRetried) {
 
 TEST_F(ServiceCycleTest, NoLogLineIsEchoedOnAStatusBar) {
     FakeMainWindow window;
-    globals->MainWindow = &window;
-    RunFirstCheck(kAddress, "a.example:2\r\nb:3\r\nc:5\r\nd:6\r\nf:99\r\ne:98");
-    network.Answer("");
-    FireWatcher();
-    globals->MainWindow = nullptr;
+    {
+        const ScopedMainWindow installed(*globals, &window);
+        RunFirstCheck(kAddress, "a.example:2\r\nb:3\r\nc:5\r\nd:6\r\nf:99\r\ne:98");
+        network.Answer("");
+        FireWatcher();
+    }
     EXPECT_EQ(TakeLogLines().size(), 10u);
     EXPECT_EQ(window.statusText, "");
 }

@@ -11,7 +11,6 @@ namespace {
 
 TEST(IsElevated, ReadsTheProcessTokensElevation) {
     FakeToken token;
-    seams::Seam<seams::ITokenApi>::Override useFake(token);
     EXPECT_TRUE(IsElevated());
     token.elevated = false;
     EXPECT_FALSE(IsElevated());
@@ -29,8 +28,6 @@ class CreateElevatedComObjectTest : public ::testing::Test {
 protected:
     FakeToken token;
     FakeCom com;
-    seams::Seam<seams::ITokenApi>::Override useToken{token};
-    seams::Seam<seams::IComApi>::Override useCom{com};
     HWND owner = reinterpret_cast<HWND>(0x00C0FFEE);
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeMainWindow.h"
+#include "ScopedGlobals.h"
 #include "VEKGlobals.h"
 
 namespace vek::testing {
@@ -15,12 +16,8 @@ protected:
     MissingHostsTest() {
         window.labels[MainLabel::Label3] = FakeLabel{"Updating: ", "", kLabel3Left, true};
         stored = globals.GetUpdateList();
-        globals.MainWindow = &window;
     }
-    ~MissingHostsTest() override {
-        globals.MainWindow = nullptr;
-        globals.SetUpdateList(stored);
-    }
+    ~MissingHostsTest() override { globals.SetUpdateList(stored); }
 
     const FakeLabel& Label(MainLabel label) { return window.labels[label]; }
     std::string StoredList() {
@@ -33,6 +30,7 @@ protected:
     TVEKGlobals globals{TVEKGlobalsOptions{{"-tests"}, nullptr}};
     FakeMainWindow window;
     std::string stored;
+    ScopedMainWindow installed{globals, &window};
 };
 
 TEST_F(MissingHostsTest, EmptyListShowsNoSelectionAndTheFaultLight) {
@@ -145,7 +143,7 @@ TEST_F(MissingHostsTest, UpdateListWithoutMissingDropsEveryItemOfAMissingName) {
         {"\"h[]=my host\"&h[]=c", {"c"}, "\"h[]=my host\""},
         {"h[]=a&&h[]=b&", {}, "h[]=a&h[]=b"},
     };
-    globals.MainWindow = nullptr;
+    const ScopedMainWindow noWindow(globals, nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);
         globals.SetUpdateList(c.list);
@@ -159,7 +157,7 @@ TEST_F(MissingHostsTest, UpdateListWithoutMissingDropsEveryItemOfAMissingName) {
 
 TEST_F(MissingHostsTest, WithoutMainWindowOnlyTheListAndTheSettingChange) {
     // As in the service role, where no main window exists.
-    globals.MainWindow = nullptr;
+    const ScopedMainWindow noWindow(globals, nullptr);
     globals.AddMissingHost("b");
     globals.SetUpdateList("h[]=a");
     EXPECT_EQ(StoredList(), "h[]=a");

@@ -2,6 +2,7 @@
 // states it reports, the threads its events run on, the timers on the main loop, the end after a
 // stop, and a refused start.
 #include "CoreFixture.h"
+#include "PollUntil.h"
 #include "WinHandles.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +20,8 @@ std::string ProbeProgramPath() {
     return folder + "srv_probe_service.exe";
 }
 
-// Polls with a bound: true as soon as the condition holds.
-template <class Condition> bool WaitFor(Condition condition, DWORD limit = 20000) {
-    const DWORD began = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - began > limit) {
-            return false;
-        }
-        ::Sleep(50);
-    }
-    return true;
-}
+// True as soon as the condition holds, false after 20 s without it.
+template <class Condition> bool WaitFor(Condition condition) { return PollUntil(condition, 20000); }
 
 class ProbeService : public ::testing::Test {
 protected:

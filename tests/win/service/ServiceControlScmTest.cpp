@@ -27,7 +27,6 @@ protected:
 
     TVEKGlobals globals{TVEKGlobalsOptions{{"-tests"}, nullptr}};
     PollingSleeper sleeper;
-    seams::Seam<seams::ISleeper>::Override useSleeper{sleeper};
     const std::string commandLine = ServiceCommandLine(TestServicePath());
 };
 

@@ -7,18 +7,12 @@ namespace vek::testing {
 void ServiceCycleTest::SetUp() {
     CoreTest::SetUp();
     globals = MakeGlobals({}, std::make_unique<FakeAdapters>(adapters));
-    Globals = globals.get();
+    installedGlobals.emplace(*globals);
     globals->Endpoints.UpdateServer = kUpdateServer;
     globals->SetCID(kClientId);
     globals->SetCKey(kClientKey);
     globals->SetUpdateList(kUpdateList);
     module = std::make_unique<TTarvoVEKService3>();
-}
-
-void ServiceCycleTest::TearDown() {
-    module.reset();
-    Globals = nullptr;
-    globals.reset();
 }
 
 std::string ServiceCycleTest::UpdateRequest(const std::string& address, const std::string& list) {

@@ -2,13 +2,16 @@
 // The service module in-process: a core with its settings in the test's key and its log in a
 // private folder, the fake clock and timers, the scripted network and window lookup. Nothing
 // has ticked yet: the Startup timer is due in 50 ms.
+#include "AdapterFakes.h"
 #include "CoreFixture.h"
 #include "CycleFakes.h"
 #include "FakeClock.h"
 #include "FakeTimerScheduler.h"
+#include "ScopedGlobals.h"
 #include "VEKService.h"
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -32,7 +35,6 @@ public:
 
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // The signed update request for the stored list and id and the given address.
     std::string UpdateRequest(const std::string& address, const std::string& list = kUpdateList);
@@ -53,6 +55,7 @@ protected:
     std::shared_ptr<std::vector<std::string>> adapters =
         std::make_shared<std::vector<std::string>>(std::vector<std::string>{kLocalAddress});
     std::unique_ptr<TVEKGlobals> globals;
+    std::optional<ScopedGlobals> installedGlobals;
     std::unique_ptr<TTarvoVEKService3> module;
 
 private:

@@ -6,6 +6,7 @@
 #include "ElevationUtils.h"
 #include "FakeMainWindow.h"
 #include "ScmTestSupport.h"
+#include "ScopedGlobals.h"
 #include "ServiceActions.h"
 #include "ServiceFakes.h"
 #include "VEKGlobals.h"
@@ -37,7 +38,6 @@ protected:
 
     TVEKGlobals globals{TVEKGlobalsOptions{{"-tests"}, nullptr}};
     RecordingSleeper sleeper;
-    seams::Seam<seams::ISleeper>::Override useSleeper{sleeper};
 };
 
 // The platform's elevation and COM scripted.
@@ -47,13 +47,10 @@ protected:
 
     FakeToken token{MakeSid(SECURITY_NT_AUTHORITY, {21, 9, 9, 9, 1000})};
     FakeCom com;
-    seams::Seam<seams::ITokenApi>::Override useToken{token};
-    seams::Seam<seams::IComApi>::Override useCom{com};
 };
 
 TEST_F(ScriptedRoadsTest, MajorVersionFiveActsInTheProcess) {
     FakeVersion version(5, 1);
-    seams::Seam<seams::IVersionApi>::Override useVersion(version);
     // Without a service both fail at their last step, after their fixed wait.
     EXPECT_FALSE(globals.RestartService());
     EXPECT_TRUE(MachineKeyExists());
@@ -66,7 +63,6 @@ TEST_F(ScriptedRoadsTest, MajorVersionFiveActsInTheProcess) {
 TEST_F(ScriptedRoadsTest, MajorVersionSixAndLaterAskTheAdminServer) {
     for (DWORD major : {6u, 10u}) {
         FakeVersion version(major, 1);
-        seams::Seam<seams::IVersionApi>::Override useVersion(version);
         for (const Road& road : kRoads) {
             com.admin.calls.clear();
             EXPECT_TRUE((globals.*road.frontEnd)());
@@ -85,14 +81,13 @@ TEST_F(ScriptedRoadsTest, NotElevatedTheMonikerPromptIsOwnedByTheMainWindow) {
     token.elevated = false;
     FakeMainWindow window;
     for (HWND owner : {HWND(nullptr), window.handle}) {
-        globals.MainWindow = owner != nullptr ? &window : nullptr;
+        const ScopedMainWindow installed(globals, owner != nullptr ? &window : nullptr);
         EXPECT_TRUE(globals.ElevatedServiceControl(ServiceRestart, "cmd"));
         HWND bound = nullptr;
         ASSERT_EQ(com.bindOptions.size(), 36u);
         std::memcpy(&bound, &com.bindOptions[32], sizeof bound);
         EXPECT_EQ(bound, owner);
     }
-    globals.MainWindow = nullptr;
     EXPECT_EQ(com.getObjectCalls, 2);
     EXPECT_EQ(com.createCalls, 0);
 }
@@ -127,7 +122,6 @@ TEST_F(ServiceRoadsTest, ElevatedTheRegisteredServerIsCreatedInTheProcess) {
     }
     ComInit com;
     FakeVersion version(6, 1);
-    seams::Seam<seams::IVersionApi>::Override useVersion(version);
     EXPECT_FALSE(globals.UninstallService());
     EXPECT_FALSE(MachineKeyExists());
     EXPECT_TRUE(sleeper.calls.empty()) << "the server waits with its own sleep";

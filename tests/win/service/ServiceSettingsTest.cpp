@@ -5,6 +5,7 @@
 #include "CycleFakes.h"
 #include "FakeClock.h"
 #include "FakeTimerScheduler.h"
+#include "ScopedGlobals.h"
 #include "VEKService.h"
 
 namespace vek::testing {
@@ -20,7 +21,7 @@ TEST(ServiceWithoutSettings, ChecksNothingAndRefusesToStartWithAnExitCode) {
     ScriptedNetwork network;
 
     TVEKGlobals globals(TVEKGlobalsOptions{{"-service"}, nullptr});
-    Globals = &globals;
+    const ScopedGlobals installed(globals);
     ASSERT_FALSE(globals.SettingsOpen());
     {
         TTarvoVEKService3 module;
@@ -34,7 +35,6 @@ TEST(ServiceWithoutSettings, ChecksNothingAndRefusesToStartWithAnExitCode) {
         EXPECT_EQ(module.ErrCode, TTarvoVEKService3::kSettingsUnavailable);
         EXPECT_TRUE(windows.timedMessages.empty());
     }
-    Globals = nullptr;
 
     const std::string log = ReadFileBytes(LocalAppDataFolder() + "\\Halvenor\\VEK\\Service.log");
     EXPECT_NE(log.find(": Service settings unavailable: no ServiceUser is stored or its settings "

@@ -82,7 +82,6 @@ TEST(GetCurrentUserSid, GivesTheProcessUsersSid) {
 
 TEST(GetCurrentUserSid, PrefersTheThreadTokenAndFallsBackOnlyWithoutOne) {
     FakeToken token(MakeSid(SECURITY_NT_AUTHORITY, {21, 7, 8, 9, 1001}));
-    seams::Seam<seams::ITokenApi>::Override useFake(token);
 
     token.threadTokenError = 0;
     EXPECT_EQ(GetCurrentUserSid(), "S-1-5-21-7-8-9-1001");
@@ -102,7 +101,6 @@ TEST(GetCurrentUserSid, PrefersTheThreadTokenAndFallsBackOnlyWithoutOne) {
 
 TEST(GetCurrentUserSid, IsEmptyWhenTheTokenCannotBeRead) {
     FakeToken token(MakeSid(SECURITY_NT_AUTHORITY, {18}));
-    seams::Seam<seams::ITokenApi>::Override useFake(token);
     token.processTokenFails = true;
     EXPECT_EQ(GetCurrentUserSid(), "");
 

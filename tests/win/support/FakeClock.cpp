@@ -23,4 +23,12 @@ void FakeClock::Advance(DWORD milliseconds) {
     tick_ += milliseconds;
 }
 
+DWORD ScriptedTicks::TickCount() {
+    const DWORD tick = ticks_.front();
+    if (ticks_.size() > 1) {
+        ticks_.pop_front();
+    }
+    return tick;
+}
+
 } // namespace vek::testing

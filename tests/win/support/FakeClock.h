@@ -1,8 +1,11 @@
 #pragma once
-// A clock whose local time and tick count move only when a test moves them, together.
+// Clocks of the tests, each the clock seam for its lifetime: one whose local time and tick count
+// move only when a test moves them, together; one whose tick count follows a script.
 #include "Seams.h"
 
 #include "DateTime.h"
+
+#include <deque>
 
 namespace vek::testing {
 
@@ -22,6 +25,19 @@ public:
 private:
     double now_;
     DWORD tick_;
+    seams::Seam<seams::IClock>::Override override_{*this};
+};
+
+// A tick count that answers from a script, then repeats its last answer; the local time is all
+// zero.
+class ScriptedTicks final : public seams::IClock {
+public:
+    explicit ScriptedTicks(std::deque<DWORD> ticks) : ticks_(std::move(ticks)) {}
+    SYSTEMTIME LocalTime() override { return SYSTEMTIME{}; }
+    DWORD TickCount() override;
+
+private:
+    std::deque<DWORD> ticks_;
     seams::Seam<seams::IClock>::Override override_{*this};
 };
 

@@ -62,6 +62,10 @@ inline bool RawKeyExists(HKEY root, const std::string& key) {
     return ::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
 }
 
+inline void DeleteRawValue(HKEY root, const std::string& key, const std::string& name) {
+    ::RegDeleteKeyValueA(root, key.c_str(), name.c_str());
+}
+
 inline void DeleteRawTree(HKEY root, const std::string& key) {
     ::RegDeleteTreeA(root, key.c_str());
     ::RegDeleteKeyA(root, key.c_str());

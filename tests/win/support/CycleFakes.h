@@ -1,13 +1,11 @@
 #pragma once
-// Scripted answers for the service's cycle: the two network calls, the window lookup and
-// messages, and the local adapters.
-#include "AdapterApi.h"
+// Scripted answers for the IP check cycle: its two network calls, and the window lookup and
+// messages that reach the desktop client. Each fake is the seam for its lifetime.
 #include "IPCheckCycle.h"
 #include "Seams.h"
 
 #include <deque>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,18 +54,6 @@ public:
 
 private:
     seams::Seam<seams::IWindowApi>::Override override_{*this};
-};
-
-// Adapters as the socket layer lists them; the test may change the list at any time.
-class FakeAdapters final : public IAdapterApi {
-public:
-    explicit FakeAdapters(std::shared_ptr<std::vector<std::string>> addresses)
-        : addresses_(std::move(addresses)) {}
-    GetAdaptersInfoFn Load() override { return nullptr; }
-    std::vector<std::string> LocalAddresses() override { return *addresses_; }
-
-private:
-    std::shared_ptr<std::vector<std::string>> addresses_;
 };
 
 } // namespace vek::testing

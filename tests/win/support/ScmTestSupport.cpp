@@ -1,5 +1,6 @@
 #include "ScmTestSupport.h"
 
+#include "PollUntil.h"
 #include "Registry.h"
 #include "ServiceActions.h"
 #include "VEKGlobals.h"
@@ -11,7 +12,6 @@ namespace vek::testing {
 namespace {
 
 constexpr DWORD kStateBoundMs = 20000;
-constexpr DWORD kPollMs = 50;
 
 UniqueService OpenManager() {
     return UniqueService(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
@@ -24,17 +24,6 @@ bool QueryStatus(SERVICE_STATUS_PROCESS& status) {
     return service &&
            ::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO,
                                   reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
-}
-
-template <class Done> bool PollUntil(Done done, DWORD boundMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start >= boundMs) {
-            return false;
-        }
-        ::Sleep(kPollMs);
-    }
-    return true;
 }
 
 std::string ProgramFolder() {

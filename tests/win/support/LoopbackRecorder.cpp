@@ -1,6 +1,8 @@
 #include "LoopbackRecorder.h"
 
 #include "Endpoints.h"
+#include "LoopbackSocket.h"
+#include "PollUntil.h"
 
 #include <ws2tcpip.h>
 
@@ -35,18 +37,10 @@ std::string HeaderValue(const std::string& head, const std::string& name) {
     return head.substr(start, head.find("\r\n", start) - start);
 }
 
-struct WinsockInit {
-    WinsockInit() {
-        WSADATA data;
-        ::WSAStartup(MAKEWORD(2, 2), &data);
-    }
-    ~WinsockInit() { ::WSACleanup(); }
-};
-
 } // namespace
 
 LoopbackRecorder::LoopbackRecorder() {
-    static WinsockInit winsock;
+    static WinsockSession winsock;
     const ProviderEndpoints endpoints;
     const std::string dnsPort = ":" + std::to_string(endpoints.DnsEchoPort);
     Listen(endpoints.UpdateServer, SOCK_STREAM);
@@ -69,8 +63,8 @@ LoopbackRecorder::~LoopbackRecorder() {
 
 void LoopbackRecorder::Listen(const std::string& endpoint, int type) {
     const sockaddr_in address = Address(endpoint);
-    const DWORD start = ::GetTickCount();
-    for (;;) {
+    int error = 0;
+    const auto tryListen = [&] {
         UniqueSocket socket(
             ::socket(AF_INET, type, type == SOCK_STREAM ? IPPROTO_TCP : IPPROTO_UDP));
         if (socket &&
@@ -78,15 +72,18 @@ void LoopbackRecorder::Listen(const std::string& endpoint, int type) {
                 0 &&
             (type == SOCK_DGRAM || ::listen(socket.get(), SOMAXCONN) == 0)) {
             listeners_.push_back({std::move(socket), endpoint, type});
-            return;
+            return true;
         }
-        const int error = ::WSAGetLastError();
-        // Connections to a provider that has just stopped keep its ports for a while (TIME_WAIT).
-        if (error != WSAEADDRINUSE || ::GetTickCount() - start >= kBindBoundMs) {
-            failures_ += endpoint + " (error " + std::to_string(error) + ") ";
-            return;
-        }
-        ::Sleep(kBindRetryMs);
+        error = ::WSAGetLastError();
+        return false;
+    };
+    // Connections to a provider that has just stopped keep its ports for a while (TIME_WAIT);
+    // any other error ends the tries at once.
+    bool listening = false;
+    PollUntil([&] { return (listening = tryListen()) || error != WSAEADDRINUSE; }, kBindBoundMs,
+              kBindRetryMs);
+    if (!listening) {
+        failures_ += endpoint + " (error " + std::to_string(error) + ") ";
     }
 }
 
@@ -144,9 +141,9 @@ void LoopbackRecorder::Serve(SOCKET raw, std::string endpoint) {
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, kLongestHold, [this] { return !holding_; });
     }
-    static const std::string reply =
+    static const std::string kReply =
         "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    ::send(raw, reply.data(), static_cast<int>(reply.size()), 0);
+    ::send(raw, kReply.data(), static_cast<int>(kReply.size()), 0);
     ::shutdown(raw, SD_SEND);
 }
 

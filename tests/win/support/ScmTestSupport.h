@@ -27,12 +27,16 @@ void WriteMachineValue(const std::string& name, const std::string& value);
 
 // Stands in for the fixed waits of the service actions: returns as soon as the service has
 // stopped or is gone, and after the asked time at most, so a test waits no longer than needed.
+// Installed for its lifetime.
 class PollingSleeper final : public seams::ISleeper {
 public:
     void Sleep(DWORD milliseconds) override;
     std::vector<DWORD> calls;
     // The service's state when each wait ended.
     std::vector<DWORD> statesAfter;
+
+private:
+    seams::Seam<seams::ISleeper>::Override override_{*this};
 };
 
 } // namespace vek::testing

@@ -16,12 +16,13 @@ BOOL Fail(DWORD error) {
 } // namespace
 
 BOOL FakeVersion::GetVersionExA(OSVERSIONINFOA* info) {
+    requestedSize = info->dwOSVersionInfoSize;
     if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     }
     info->dwMajorVersion = major_;
     info->dwMinorVersion = minor_;
-    info->dwBuildNumber = 2600;
+    info->dwBuildNumber = build_;
     info->dwPlatformId = VER_PLATFORM_WIN32_NT;
     return TRUE;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Scripted platform answers for the service and elevation code: the version, the access token
-// (elevation and the user's SID), the COM creation of the elevated road, and a recording sleep.
+// Scripted platform answers: the version, the access token (elevation and the user's SID), the
+// COM creation of the elevated road, and a recording sleep. Each fake is the seam for its
+// lifetime.
 #include "AdminManager.h"
 #include "Seams.h"
 
@@ -9,14 +10,21 @@
 
 namespace vek::testing {
 
+// GetVersionExA reporting a fixed version; a structure of another size than OSVERSIONINFOA is
+// refused.
 class FakeVersion final : public seams::IVersionApi {
 public:
-    explicit FakeVersion(DWORD major, DWORD minor = 0) : major_(major), minor_(minor) {}
+    explicit FakeVersion(DWORD major, DWORD minor = 0, DWORD build = 2600)
+        : major_(major), minor_(minor), build_(build) {}
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+    // The size the caller gave in the last call.
+    DWORD requestedSize = 0;
 
 private:
     DWORD major_;
     DWORD minor_;
+    DWORD build_;
+    seams::Seam<seams::IVersionApi>::Override override_{*this};
 };
 
 // A token whose user is the given SID and whose elevation is scripted. Every opened token must
@@ -43,6 +51,7 @@ public:
 
 private:
     std::vector<BYTE> sid_;
+    seams::Seam<seams::ITokenApi>::Override override_{*this};
 };
 
 // An admin object that records its calls and answers with a scripted result.
@@ -79,12 +88,17 @@ public:
 
 private:
     HRESULT Hand(REFIID requested, void** object);
+
+    seams::Seam<seams::IComApi>::Override override_{*this};
 };
 
 class RecordingSleeper final : public seams::ISleeper {
 public:
     void Sleep(DWORD milliseconds) override { calls.push_back(milliseconds); }
     std::vector<DWORD> calls;
+
+private:
+    seams::Seam<seams::ISleeper>::Override override_{*this};
 };
 
 // The SID S-1-<authority>-<sub-authorities...> in its binary form.

@@ -1,6 +1,7 @@
 #pragma once
-// What the core's tests share: guards that leave the registry and the folders as they found
-// them, a private log folder, file helpers, and the fixture that builds a TVEKGlobals in-process.
+// What the tests of the core and its roads share: guards that leave the registry and the folders
+// as they found them, a private log folder, file helpers, and the fixture that builds a
+// TVEKGlobals in-process.
 #include "RawRegistry.h"
 #include "VEKGlobals.h"
 
