@@ -3,6 +3,7 @@
 #include "CoreFixture.h"
 #include "FormDriver.h"
 #include "HandlerBoundary.h"
+#include "ScopedGlobals.h"
 #include "Unit1.h"
 
 #include <commctrl.h>
@@ -15,13 +16,8 @@ protected:
     void SetUp() override {
         CoreTest::SetUp();
         globals_ = MakeGlobals();
-        Globals = globals_.get();
+        installed_.emplace(*globals_);
         Globals->SetCID("client-7");
-    }
-    void TearDown() override {
-        window.reset();
-        Globals = nullptr;
-        globals_.reset();
     }
     void MakeWindow() {
         window = std::make_unique<TVEK>();
@@ -38,10 +34,13 @@ protected:
     }
     bool HiddenSetting() const { return Raw("Hidden") && Raw("Hidden")->data[0] == 1; }
 
-    std::unique_ptr<TVEK> window;
-
 private:
     std::unique_ptr<TVEKGlobals> globals_;
+    std::optional<ScopedGlobals> installed_;
+
+protected:
+    // Made after Globals, and gone before it.
+    std::unique_ptr<TVEK> window;
 };
 
 TEST_F(MainWindowTest, IsFoundByItsClassAndCaptionAndShowsItsComponents) {
