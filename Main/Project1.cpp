@@ -6,6 +6,8 @@
 #include "VEKService.h"
 #include "forms/Unit1.h"
 
+#include "HandlerBoundary.h"
+#include "MessagePump.h"
 #include "Seams.h"
 #include "ServiceApplication.h"
 #include "WinHandles.h"
@@ -22,24 +24,18 @@ std::uint32_t RandomSeed() {
     return ::GetTickCount();
 }
 
-int RunMessageLoop() {
-    MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    return 0;
-}
-
 // The desktop client: one instance per session; a second one hands over and ends.
-int DesktopClientRoad(HINSTANCE instance) {
+int DesktopClientRoad() {
     vek::SingleInstance singleInstance;
     if (!singleInstance.ShouldRun()) {
         return 0;
     }
     vek::ComInit com;
-    vek::TVEK mainWindow(instance);
-    return RunMessageLoop();
+    // An error that reaches a handler's boundary is logged, and shown when a user action raised it.
+    vek::SetHandlerErrorReporting(vek::kApplicationTitle,
+                                  [](const std::string& text) { vek::Globals->Log(text, false); });
+    vek::TVEK mainWindow;
+    return vek::RunMessageLoop();
 }
 
 // The service: its module's timers tick on this thread until the service control manager stops
@@ -52,7 +48,7 @@ int ServiceRoad() {
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     seams::Random().Seed(RandomSeed());
     // Only the first argument counts, compared exactly.
     const std::string first = __argc > 1 ? __argv[1] : "";
@@ -63,5 +59,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         vek::UnregisterRoad();
         return 0;
     }
-    return DesktopClientRoad(instance);
+    return DesktopClientRoad();
 }

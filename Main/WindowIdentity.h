@@ -5,6 +5,7 @@
 
 namespace vek {
 
+inline constexpr char kApplicationTitle[] = "Tarvo VEK";
 inline constexpr char kMainWindowClass[] = "TVEK";
 inline constexpr char kMainWindowCaption[] = "Tarvo VEK v3.0.4";
 // wParam 1: another instance started; wParam 2: a service notice (lParam 1 started, 2 stopped).

@@ -1,5 +1,6 @@
 #include "AntiFreeze.h"
 
+#include "MessagePump.h"
 #include "WinHandles.h"
 
 #include <process.h>
@@ -25,19 +26,6 @@ unsigned __stdcall RunJob(void* parameter) {
     return 0;
 }
 
-// Dispatches what is queued; a WM_QUIT is kept for the caller's own loop.
-void DispatchQueued(std::optional<WPARAM>& quit) {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            quit = message.wParam;
-            continue;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-}
-
 } // namespace
 
 void RunBlockingJob(bool keepMessagesFlowing, const std::function<void()>& job) {
@@ -52,14 +40,14 @@ void RunBlockingJob(bool keepMessagesFlowing, const std::function<void()>& job) 
         job();
         return;
     }
-    std::optional<WPARAM> quit;
+    std::optional<int> quit;
     const HANDLE handle = worker.get();
     while (::MsgWaitForMultipleObjects(1, &handle, FALSE, kAntiFreezeRoundMs, QS_ALLINPUT) !=
            WAIT_OBJECT_0) {
         DispatchQueued(quit);
     }
     if (quit) {
-        ::PostQuitMessage(static_cast<int>(*quit));
+        ::PostQuitMessage(*quit);
     }
     if (state.error) {
         std::rethrow_exception(state.error);

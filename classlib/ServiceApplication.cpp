@@ -1,5 +1,7 @@
 #include "ServiceApplication.h"
 
+#include "MessagePump.h"
+
 #include <atomic>
 #include <mutex>
 
@@ -154,14 +156,6 @@ DWORD WINAPI DispatcherThread(void* parameter) {
         ::PostThreadMessageA(state.mainThreadId, WM_QUIT, 0, 0);
     }
     return 0;
-}
-
-void RunMessageLoop() {
-    MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
 }
 
 } // namespace

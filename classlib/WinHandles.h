@@ -2,6 +2,7 @@
 // Move-only owners of Windows handles: each closes its handle once, when it goes out of scope.
 #include <winsock2.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <ws2tcpip.h>
 
@@ -107,6 +108,14 @@ struct MenuTraits {
     static HMENU Invalid() { return nullptr; }
     static void Close(HMENU menu) { ::DestroyMenu(menu); }
 };
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static void Close(HWND window) { ::DestroyWindow(window); }
+};
+struct ImageListTraits {
+    static HIMAGELIST Invalid() { return nullptr; }
+    static void Close(HIMAGELIST list) { ::ImageList_Destroy(list); }
+};
 
 using UniqueHandle = UniqueOwner<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueOwner<HANDLE, FileHandleTraits>;
@@ -203,6 +212,9 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
+
+using UniqueWindow = UniqueOwner<HWND, WindowTraits>;
+using UniqueImageList = UniqueOwner<HIMAGELIST, ImageListTraits>;
 
 // A COM interface pointer released once.
 template <class Interface> class ComPtr {

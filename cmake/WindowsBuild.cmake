@@ -10,6 +10,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 if(CMAKE_CROSSCOMPILING)
     set(VEK_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
     set(VEK_SCRIPTS ${CMAKE_SOURCE_DIR}/scripts)
+    set(VEK_DISPLAY_STATE ${CMAKE_BINARY_DIR}/display)
     configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
                    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                     WORLD_READ WORLD_EXECUTE)

@@ -1,6 +1,8 @@
 #include "Unit1.h"
 
 #include "ClassLibError.h"
+#include "ControlIds.h"
+#include "HandlerBoundary.h"
 #include "Locale.h"
 #include "VEKGlobals.h"
 
@@ -9,175 +11,132 @@
 namespace vek {
 namespace {
 
-constexpr int kClientWidth = 464;
-constexpr int kClientHeight = 178;
-constexpr UINT kHeartbeatInterval = 60000;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr int kLightSize = 24;
 
-struct LabelPlace {
-    MainLabel label;
-    const char* caption;
-    int left;
-    int top;
-};
+int LabelId(MainLabel label) { return IDC_VEK_LABEL1 + static_cast<int>(label) - 1; }
 
-// The status rows: client id (row 1), the update summary (row 2).
-constexpr LabelPlace kLabelPlaces[] = {
-    {MainLabel::Label2, "Client ID: ", 160, 24},
-    {MainLabel::Label3, "Updating: ", 160, 64},
-    {MainLabel::Label4, "", 220, 64},
-    {MainLabel::Label5, "", 230, 64},
-    {MainLabel::Label6, "", 290, 64},
-    {MainLabel::Label7, "", 300, 64},
-    {MainLabel::Label8, "20", 220, 80},
-    {MainLabel::Label9, " hosts/groups missing", 240, 80},
+int LightId(StatusLight light) {
+    switch (light) {
+    case StatusLight::JvImageSquare1:
+        return IDC_VEK_JVIMAGESQUARE1;
+    case StatusLight::JvImageSquare2:
+        return IDC_VEK_JVIMAGESQUARE2;
+    case StatusLight::JvImageSquare3:
+        return IDC_VEK_JVIMAGESQUARE3;
+    }
+    return 0;
+}
+
+// While the main window exists, it is the core's; the reference goes whichever way the
+// constructor ends.
+class MainWindowRegistration {
+public:
+    explicit MainWindowRegistration(IMainWindow& window) : window_(window) {
+        Globals->MainWindow = &window;
+    }
+    ~MainWindowRegistration() {
+        if (!committed_ && Globals->MainWindow == &window_) {
+            Globals->MainWindow = nullptr;
+        }
+    }
+    MainWindowRegistration(const MainWindowRegistration&) = delete;
+    MainWindowRegistration& operator=(const MainWindowRegistration&) = delete;
+    void Commit() { committed_ = true; }
+
+private:
+    IMainWindow& window_;
+    bool committed_ = false;
 };
 
 } // namespace
 
-TVEK::TVEK(HINSTANCE instance)
-    : instance_(instance), LastVEKTime(1, true, [this] { LastVEKTimeTimer(); }) {
-    Globals->MainWindow = this;
-
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
-
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = &TVEK::WindowProc;
-    windowClass.hInstance = instance_;
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = kMainWindowClass;
-    windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
-    ::RegisterClassA(&windowClass);
-
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_APPWINDOW);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    ::CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClass, kMainWindowCaption, style, left, top,
-                      width, height, nullptr, nullptr, instance_, this);
-    if (window_ == nullptr) {
-        Globals->MainWindow = nullptr;
-        throw EClassLibError("The main window could not be created");
-    }
+TVEK::TVEK()
+    : TForm(kVEKFormSpec), LastVEKTime(1, true, [this] { LastVEKTimeTimer(); }),
+      lights_{{StatusLight::JvImageSquare1, LightNeutral},
+              {StatusLight::JvImageSquare2, LightNeutral},
+              {StatusLight::JvImageSquare3, LightNeutral}} {
+    MainWindowRegistration registration(*this);
+    MakeMainForm();
+    OnMessage(WM_CLIENTNOTIFY, [this](WPARAM wParam, LPARAM lParam) {
+        WMClientNotify(wParam, lParam);
+        return 0;
+    });
+    OnMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) { return WMQueryEndSession(); });
+    OnMessage(WM_DRAWITEM, [this](WPARAM, LPARAM lParam) {
+        return DrawLight(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    });
+    CreateWindowFromTemplate(nullptr);
     FormCreate();
+    registration.Commit();
 }
 
 TVEK::~TVEK() {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);
-    }
-    if (font_ != nullptr) {
-        ::DeleteObject(font_);
-    }
     if (Globals->MainWindow == this) {
         Globals->MainWindow = nullptr;
     }
 }
 
-LRESULT CALLBACK TVEK::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TVEK*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TVEK*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    // No error leaves a handler: it is logged, and the window goes on.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        Globals->Log(error.what(), false);
-        return 0;
-    }
-}
-
-LRESULT TVEK::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CLIENTNOTIFY:
-        WMClientNotify(wParam, lParam);
-        return 0;
-    case WM_QUERYENDSESSION:
-        return WMQueryEndSession();
-    case WM_CLOSE:
-        if (Closing) {
-            ::DestroyWindow(window_);
-        } else {
-            FormCloseQuery();
-        }
-        return 0;
-    case WM_DESTROY:
-        window_ = nullptr;
-        ::PostQuitMessage(0);
-        return 0;
-    default:
-        return ::DefWindowProcA(window_, message, wParam, lParam);
-    }
-}
-
 void TVEK::FormCreate() {
-    CreateControls();
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    ImageList1.reset(::ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_LIGHTS), kLightSize, 0,
+                                            CLR_NONE, IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    taskbarOwner_.reset(::CreateWindowExA(0, "STATIC", kApplicationTitle, WS_POPUP, 0, 0, 0, 0,
+                                          nullptr, nullptr, instance, nullptr));
+    SetColor(kWhite);
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(TForm::Handle(), WM_GETFONT, 0, 0));
+    for (const int blue : {IDC_VEK_LABEL4, IDC_VEK_LABEL6, IDC_VEK_LABEL8}) {
+        SetControlLook(blue, {kBlue, std::nullopt, font});
+    }
+    // The status bar takes its place at the bottom from the window's size.
+    ::SendMessageA(Control("StatusBar1"), WM_SIZE, 0, 0);
+    ::SetWindowTextA(TForm::Handle(), kMainWindowCaption);
+    SetControlText("Label10", "");
+    for (const char* label : {"Label1", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8",
+                              "Label9", "Label10"}) {
+        FitLabel(Control(label));
+    }
+    // The summary rows as designed: each label where the one before it ends.
+    SetLabelLeft(MainLabel::Label9, LabelLeft(MainLabel::Label8) + LabelWidth(MainLabel::Label8));
     Closing = false;
     // The window starts hidden in the tray when Hidden is set and a client id is stored.
     const bool hidden = !Globals->GetCID().empty() && Globals->GetHidden();
     if (!hidden) {
-        ::ShowWindow(window_, SW_SHOW);
+        Show();
     }
 }
 
-void TVEK::CreateControls() {
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        font_ = ::CreateFontIndirectA(&metrics.lfMessageFont);
+bool TVEK::FormCloseQuery() {
+    if (!Closing) {
+        Globals->SetHidden(true);
     }
-    for (const LabelPlace& place : kLabelPlaces) {
-        HWND label =
-            ::CreateWindowExA(0, "STATIC", place.caption, WS_CHILD | WS_VISIBLE | SS_LEFT,
-                              place.left, place.top, 10, 16, window_, nullptr, instance_, nullptr);
-        ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        labels_[place.label] = label;
-        FitLabel(label);
-    }
-    statusBar_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
-                                   window_, nullptr, instance_, nullptr);
+    return Closing;
 }
 
-HWND TVEK::Label(MainLabel label) const { return labels_.at(label); }
+HWND TVEK::Label(MainLabel label) const { return ::GetDlgItem(TForm::Handle(), LabelId(label)); }
 
 void TVEK::FitLabel(HWND label) {
     char caption[512] = {};
     const int length = ::GetWindowTextA(label, caption, sizeof caption);
-    // A label shows "&&" as one "&": measure what it shows.
-    std::string shown;
-    for (int i = 0; i < length; ++i) {
-        if (caption[i] == '&' && i + 1 < length && caption[i + 1] == '&') {
-            ++i;
-        }
-        shown += caption[i];
-    }
-    HDC dc = ::GetDC(label);
-    HGDIOBJ previous =
-        ::SelectObject(dc, font_ != nullptr ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
-    SIZE extent{};
-    ::GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(label, dc);
+    // Measured as the label shows it: "&&" as one "&".
+    RECT extent{0, 0, 0, 0};
+    const UniqueWindowDc dc(label);
+    const ScopedSelection font(dc.get(),
+                               reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+    ::DrawTextA(dc.get(), caption, length, &extent, DT_CALCRECT | DT_SINGLELINE);
     RECT place{};
     ::GetWindowRect(label, &place);
-    ::MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&place), 2);
-    ::SetWindowPos(label, nullptr, 0, 0, extent.cx, place.bottom - place.top,
+    ::SetWindowPos(label, nullptr, 0, 0, extent.right, place.bottom - place.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TVEK::SetLabelCaption(MainLabel label, const std::string& caption) {
     ::SetWindowTextA(Label(label), caption.c_str());
-    FitLabel(Label(label));
+    // The client id label keeps its width and ends in an ellipsis.
+    if (label != MainLabel::Label2) {
+        FitLabel(Label(label));
+    }
 }
 
 void TVEK::SetLabelHint(MainLabel label, const std::string& hint) { hints_[label] = hint; }
@@ -185,14 +144,14 @@ void TVEK::SetLabelHint(MainLabel label, const std::string& hint) { hints_[label
 int TVEK::LabelLeft(MainLabel label) {
     RECT place{};
     ::GetWindowRect(Label(label), &place);
-    ::MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&place), 2);
+    ::MapWindowPoints(HWND_DESKTOP, TForm::Handle(), reinterpret_cast<POINT*>(&place), 2);
     return place.left;
 }
 
 void TVEK::SetLabelLeft(MainLabel label, int left) {
     RECT place{};
     ::GetWindowRect(Label(label), &place);
-    ::MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&place), 2);
+    ::MapWindowPoints(HWND_DESKTOP, TForm::Handle(), reinterpret_cast<POINT*>(&place), 2);
     ::SetWindowPos(Label(label), nullptr, left, place.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -207,22 +166,44 @@ void TVEK::SetLabelVisible(MainLabel label, bool visible) {
     ::ShowWindow(Label(label), visible ? SW_SHOW : SW_HIDE);
 }
 
-void TVEK::SetLightImage(StatusLight light, int imageIndex) { lights_[light] = imageIndex; }
-
-void TVEK::SetStatusText(const std::string& text) {
-    ::SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+void TVEK::SetLightImage(StatusLight light, int imageIndex) {
+    lights_[light] = imageIndex;
+    ::InvalidateRect(::GetDlgItem(TForm::Handle(), LightId(light)), nullptr, TRUE);
 }
 
-bool TVEK::Visible() { return ::IsWindowVisible(window_) != FALSE; }
+LRESULT TVEK::DrawLight(const DRAWITEMSTRUCT& item) {
+    for (const auto& [light, image] : lights_) {
+        if (static_cast<int>(item.CtlID) == LightId(light)) {
+            ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+            ::ImageList_Draw(ImageList1.get(), image, item.hDC, item.rcItem.left, item.rcItem.top,
+                             ILD_NORMAL);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
 
-void TVEK::SetVisible(bool visible) { ::ShowWindow(window_, visible ? SW_SHOW : SW_HIDE); }
+void TVEK::SetStatusText(const std::string& text) {
+    ::SendMessageA(Control("StatusBar1"), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TVEK::SetVisible(bool visible) {
+    if (visible) {
+        Show();
+    } else {
+        Hide();
+    }
+}
 
 void TVEK::SetShowOnTaskbar(bool show) {
-    // The window owns its taskbar button (WS_EX_APPWINDOW) or leaves it (a tool window has none).
-    LONG_PTR style = ::GetWindowLongPtrA(window_, GWL_EXSTYLE);
-    style = show ? ((style | WS_EX_APPWINDOW) & ~WS_EX_TOOLWINDOW)
-                 : ((style & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
-    ::SetWindowLongPtrA(window_, GWL_EXSTYLE, style);
+    // With the button on, the window is unowned and an application window; with it off, the
+    // hidden owner takes the button, and a hidden window has none.
+    HWND window = TForm::Handle();
+    LONG_PTR style = ::GetWindowLongPtrA(window, GWL_EXSTYLE);
+    style = show ? (style | WS_EX_APPWINDOW) : (style & ~WS_EX_APPWINDOW);
+    ::SetWindowLongPtrA(window, GWL_EXSTYLE, style);
+    ::SetWindowLongPtrA(window, GWLP_HWNDPARENT,
+                        show ? 0 : reinterpret_cast<LONG_PTR>(taskbarOwner_.get()));
 }
 
 void TVEK::WMClientNotify(WPARAM wParam, LPARAM lParam) {
@@ -241,16 +222,10 @@ LRESULT TVEK::WMQueryEndSession() {
     return 1;
 }
 
-void TVEK::FormCloseQuery() { Globals->SetHidden(true); }
-
 void TVEK::Show1Click() { Globals->SetHidden(false); }
 
 void TVEK::LastVEKTimeTimer() {
-    try {
-        Globals->SetLastVEKTime(Now());
-    } catch (const std::exception& error) {
-        Globals->Log(error.what(), false);
-    }
+    RunQuietly([this] { Globals->SetLastVEKTime(Now()); });
     LastVEKTime.SetEnabled(false);
     LastVEKTime.SetInterval(kHeartbeatInterval);
     LastVEKTime.SetEnabled(true);

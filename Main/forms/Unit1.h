@@ -1,9 +1,11 @@
 #pragma once
-// The desktop client's main window TVEK: class "TVEK", caption "Tarvo VEK v3.0.4". This window
-// holds the status rows the core writes, answers WM_CLIENTNOTIFY, hides on a plain close and
-// closes for real at log-off or shutdown, and writes the heartbeat the service watches.
+// The desktop client's main window TVEK: class "TVEK", caption "Tarvo VEK v3.0.4". It holds the
+// status rows the core writes, answers WM_CLIENTNOTIFY, hides on a plain close and closes for
+// real at log-off or shutdown, and writes the heartbeat the service watches.
+#include "Form.h"
 #include "MainWindowIntf.h"
 #include "Timer.h"
+#include "WinHandles.h"
 #include "WindowIdentity.h"
 
 #include <map>
@@ -11,16 +13,18 @@
 
 namespace vek {
 
-class TVEK final : public IMainWindow {
+extern const TFormSpec kVEKFormSpec;
+
+class TVEK final : public TForm, public IMainWindow {
 public:
+    static constexpr UINT kHeartbeatInterval = 60000;
+
     // Creates the window; it is the core's main window from the start of its creation.
-    explicit TVEK(HINSTANCE instance);
+    TVEK();
     ~TVEK() override;
-    TVEK(const TVEK&) = delete;
-    TVEK& operator=(const TVEK&) = delete;
 
     // IMainWindow.
-    HWND Handle() override { return window_; }
+    HWND Handle() override { return TForm::Handle(); }
     void SetLabelCaption(MainLabel label, const std::string& caption) override;
     void SetLabelHint(MainLabel label, const std::string& hint) override;
     int LabelLeft(MainLabel label) override;
@@ -29,35 +33,34 @@ public:
     void SetLabelVisible(MainLabel label, bool visible) override;
     void SetLightImage(StatusLight light, int imageIndex) override;
     void SetStatusText(const std::string& text) override;
-    bool Visible() override;
+    bool Visible() override { return TForm::Visible(); }
     void SetVisible(bool visible) override;
     void SetShowOnTaskbar(bool show) override;
 
-private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    int LightImage(StatusLight light) const { return lights_.at(light); }
+    const std::string& LabelHint(MainLabel label) { return hints_[label]; }
 
+    TTimer LastVEKTime;
+
+private:
     void FormCreate();
-    void CreateControls();
+    bool FormCloseQuery() override;
     void WMClientNotify(WPARAM wParam, LPARAM lParam);
     LRESULT WMQueryEndSession();
-    void FormCloseQuery();
     void Show1Click();
     void LastVEKTimeTimer();
+    LRESULT DrawLight(const DRAWITEMSTRUCT& item);
 
     HWND Label(MainLabel label) const;
     // Sizes a label to its caption, as an auto-sized label does.
     void FitLabel(HWND label);
 
-    HINSTANCE instance_;
-    HWND window_ = nullptr;
-    HWND statusBar_ = nullptr;
-    HFONT font_ = nullptr;
-    std::map<MainLabel, HWND> labels_;
+    bool Closing = false;
+    UniqueImageList ImageList1;
+    // Owns the main window while its taskbar button is off, as a hidden application window does.
+    UniqueWindow taskbarOwner_;
     std::map<MainLabel, std::string> hints_;
     std::map<StatusLight, int> lights_;
-    bool Closing = false;
-    TTimer LastVEKTime;
 };
 
 } // namespace vek

@@ -1,0 +1,185 @@
+#pragma once
+// The window and dialog layer. Every window of the desktop client is a dialog made from a
+// DIALOGEX template of the program's resources, driven by one TForm object:
+// - the object is bound to its window at WM_INITDIALOG and unbound at WM_NCDESTROY;
+// - handlers are members registered per message, per command id and notification code, and per
+//   control message; each runs inside the handler boundary (HandlerBoundary.h): commands and
+//   handlers registered as user actions show an error, every other handler only logs it;
+// - controls are found by their component names; where the form's control table fixes a place in
+//   pixels, the control is put there when the window is made (dialog units do not map onto
+//   pixels exactly);
+// - a form is shown modelessly (Show, Hide) or modally (ShowModal, ended by ModalResult).
+#include "Seams.h"
+#include "WinHandles.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vek {
+
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = IDOK;
+inline constexpr int mrCancel = IDCANCEL;
+
+struct PixelRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// One control or menu item of a form: its id in the template, its component name, and the place
+// in client pixels where one is fixed.
+struct TControlSpec {
+    int id;
+    const char* name;
+    std::optional<PixelRect> pixels = std::nullopt;
+};
+
+enum class TPosition { Designed, ScreenCenter, OwnerCenter };
+
+struct TFormSpec {
+    // The form's name (tests and logs find forms by it) and its DIALOGEX template.
+    const char* name;
+    int templateId;
+    // The window class of a form that needs its own (the main window's class is part of its
+    // identity); nullptr for the system's dialog class. Registered at first use with the icon.
+    const char* windowClass;
+    int iconId;
+    // The client area in pixels; {0, 0} keeps the template's size.
+    SIZE clientSize;
+    TPosition position;
+    std::span<const TControlSpec> controls;
+};
+
+class TForm;
+
+// Told when a form is about to run its modal loop; tests answer modal forms through it.
+class IModalHook {
+public:
+    virtual ~IModalHook() = default;
+    virtual void Showing(TForm& form) = 0;
+};
+
+class TForm {
+public:
+    virtual ~TForm();
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    const char* Name() const { return spec_.name; }
+    HWND Handle() const { return handle_; }
+
+    // The control or menu item with this component name; an unknown name is an error.
+    int IdOf(std::string_view name) const;
+    // The component name of an id; empty when the form has none of that id.
+    std::string_view NameOf(int id) const;
+    HWND Control(std::string_view name) const;
+    std::string ControlText(std::string_view name) const;
+    void SetControlText(std::string_view name, const std::string& text);
+    void SetControlEnabled(std::string_view name, bool enabled);
+    void SetControlVisible(std::string_view name, bool visible);
+    PixelRect ControlPlace(std::string_view name) const;
+    void SetControlPlace(std::string_view name, const PixelRect& place);
+
+    bool Visible() const;
+    void Show();
+    void Hide();
+    // Asks the window to close, as its close box does.
+    void Close();
+
+    // Shows the form and runs its modal loop until ModalResult is set; returns it.
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result) { modalResult_ = result; }
+    bool IsModal() const { return modal_; }
+
+protected:
+    explicit TForm(const TFormSpec& spec);
+
+    // Makes the window from its template; called at the end of the derived constructor, after the
+    // handlers are registered. An owner of nullptr makes an unowned window.
+    void CreateWindowFromTemplate(HWND owner);
+
+    using MessageHandler = std::function<LRESULT(WPARAM, LPARAM)>;
+    using Action = std::function<void()>;
+
+    // A command of a control or menu item (BN_CLICKED, STN_CLICKED and menu commands are code 0):
+    // a user action. Commands of a disabled control are not run.
+    void OnCommand(int id, Action action) { OnCommand(id, 0, std::move(action)); }
+    void OnCommand(int id, WORD code, Action action);
+    // WM_NOTIFY of a control.
+    void OnNotify(int id, UINT code, std::function<LRESULT(NMHDR&)> handler);
+    // Any other message of the form's window; a user action shows its errors.
+    void OnMessage(UINT message, MessageHandler handler, bool userAction = false);
+    // A message to one control (hover, cursor, wheel, clicks on pictures); the handler's result
+    // is the control's answer, std::nullopt lets the control handle the message itself.
+    using ControlHandler = std::function<std::optional<LRESULT>(WPARAM, LPARAM)>;
+    void OnControlMessage(int id, UINT message, ControlHandler handler, bool userAction = false);
+
+    // The form's background colour (the system's dialog colour until set) and the text colour
+    // and font of single controls.
+    void SetColor(COLORREF color);
+    struct Look {
+        std::optional<COLORREF> textColor;
+        std::optional<COLORREF> backColor;
+        HFONT font = nullptr;
+    };
+    void SetControlLook(int id, const Look& look);
+    // A font that lives as long as the form.
+    HFONT MakeFont(const char* face, int height, int weight = FW_NORMAL, bool underline = false);
+    // The hand cursor over a control.
+    void UseHandCursor(int id);
+
+    // Asked when the window is about to close; false keeps it open.
+    virtual bool FormCloseQuery() { return true; }
+    // After a close was granted: hides the window.
+    virtual void FormClose() {}
+    // A main form ends the program's message loop when it closes.
+    void MakeMainForm() { mainForm_ = true; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR form);
+    void Bind(HWND window);
+    void Unbind();
+    std::optional<LRESULT> Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> HandleCommand(WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> HandleColor(UINT message, HDC dc, HWND control);
+    void HandleClose();
+    void ApplyLayout();
+    void Place();
+
+    const TFormSpec& spec_;
+    HWND handle_ = nullptr;
+    bool mainForm_ = false;
+    bool modal_ = false;
+    int modalResult_ = mrNone;
+
+    std::map<std::pair<int, WORD>, Action> commands_;
+    std::map<std::pair<int, UINT>, std::function<LRESULT(NMHDR&)>> notifications_;
+    std::map<UINT, std::pair<MessageHandler, bool>> messages_;
+    std::map<std::pair<int, UINT>, std::pair<ControlHandler, bool>> controlMessages_;
+
+    HBRUSH BrushOf(COLORREF color);
+
+    std::map<int, Look> looks_;
+    std::optional<COLORREF> color_;
+    std::map<COLORREF, UniqueGdiObject<HBRUSH>> brushes_;
+    std::vector<UniqueGdiObject<HFONT>> fonts_;
+};
+
+} // namespace vek
+
+namespace seams {
+template <> vek::IModalHook*& Seam<vek::IModalHook>::Current();
+}
