@@ -7,8 +7,8 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 PACKAGES=(
-    # Windows build and its test environment
-    g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth
+    # Windows build and its test environment (Wine's fonts: Tahoma for every prefix)
+    g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth fonts-wine
     # the interface compiler (widl) for the admin server's proxy and stub
     mingw-w64-tools
     # both trees
