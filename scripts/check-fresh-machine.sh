@@ -26,29 +26,31 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 
-# The processes of a mount namespace, this shell excepted.
-namespace_processes() { # namespace_processes <namespace, as /proc/PID/ns/mnt names it>
-    local proc
+# The processes of a mount namespace whose root folder is at or below a folder ("" for any),
+# this shell excepted.
+namespace_processes() { # namespace_processes <namespace, as /proc/PID/ns/mnt names it> <folder>
+    local proc root
     for proc in /proc/[0-9]*; do
         [ "${proc#/proc/}" != "$$" ] && [ "$(readlink "$proc/ns/mnt" 2>/dev/null)" = "$1" ] &&
+            root="$(readlink "$proc/root" 2>/dev/null)" && [[ "$root/" == "$2/"* ]] &&
             echo "${proc#/proc/}"
     done
     return 0
 }
 
-# Ends every process of the namespace: SIGTERM, then SIGKILL to what is left after 10 s.
-end_processes() { # end_processes <namespace>
+# Ends those processes: SIGTERM, then SIGKILL to what is left after 10 s.
+end_processes() { # end_processes <namespace> <folder>
     local pids
-    pids="$(namespace_processes "$1")"
+    pids="$(namespace_processes "$@")"
     [ -n "$pids" ] || return 0
     # shellcheck disable=SC2086 # one pid a word
     kill -TERM $pids 2>/dev/null || true
     for _ in $(seq 100); do
-        [ -z "$(namespace_processes "$1")" ] && return 0
+        [ -z "$(namespace_processes "$@")" ] && return 0
         sleep 0.1
     done
     # shellcheck disable=SC2046
-    kill -KILL $(namespace_processes "$1") 2>/dev/null || true
+    kill -KILL $(namespace_processes "$@") 2>/dev/null || true
     sleep 1
 }
 
@@ -69,7 +71,7 @@ if [ -n "$inside" ]; then
     unmount_all() {
         local status=$? target left
         set +e
-        end_processes "$namespace"
+        end_processes "$namespace" ""
         for _ in 1 2 3; do
             for target in $(mounts_below "$tree"); do umount "$target" 2>/dev/null; done
         done
@@ -164,7 +166,7 @@ remove_work() {
     set +e
     trap '' INT TERM
     # Processes of the chroot that outlived the inside keep its namespace (and mounts) alive.
-    [ -f "$work/namespace" ] && end_processes "$(cat "$work/namespace")"
+    [ -f "$work/namespace" ] && end_processes "$(cat "$work/namespace")" "$work"
     left="$(mounts_below "$work")"
     if [ -n "$left" ]; then
         echo "check-fresh-machine: mounted below $work, so it stays: $left" >&2
