@@ -13,7 +13,8 @@
 set -u
 command="$1"
 state="$2"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=scripts/wine-env.sh
+. "$(dirname "$0")/wine-env.sh"
 
 stop() {
     if [ -f "$state/prefix" ]; then

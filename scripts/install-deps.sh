@@ -7,12 +7,12 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 PACKAGES=(
-    # Windows build and its test environment
-    g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth
+    # Windows build and its test environment (Wine's fonts: Tahoma for every prefix)
+    g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth fonts-wine
     # the interface compiler (widl) for the admin server's proxy and stub
     mingw-w64-tools
-    # both trees
-    cmake ninja-build googletest
+    # both trees: GoogleTest's sources (built with MinGW) and its native build
+    cmake ninja-build googletest libgtest-dev
     # native build: sanitizers, fuzzing, the reference provider
     g++ clang libclang-rt-14-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev pkgconf
     # helpers of the scripts and tests

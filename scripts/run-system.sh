@@ -2,7 +2,22 @@
 # Runs the whole system on this machine, on the program's built-in endpoints: the reference
 # provider on loopback with its demo account, and Tarvo VEK under Wine as the background service,
 # registered with the demo client id and key, keeping the demo hosts pointed at the address the
-# IP-echo servers report. Ctrl-C stops the service, removes it and stops the provider.
+# IP-echo servers report. Every 10 s it checks that the service still runs (and ends, with the
+# last lines of the service's log, when it does not) and prints the provider's hosts. Ctrl-C
+# stops the service, removes it, stops the provider and ends the prefix's wineserver.
+#
+#   scripts/run-system.sh [--for SECONDS]
+#
+# --for SECONDS runs the system unattended for that long (at least 30 s), then stops it as
+# Ctrl-C does. On the way it has the echo servers report another address (`echo set`) and
+# restarts the service. It fails unless the service still runs at the end, every demo host
+# carries that address, and the clean-up leaves no Wine process of the prefix, no service and no
+# provider behind.
+#
+# The environment may name other folders (the test command's smoke test does):
+#   VEK_RUN_DIR       the run folder: the Wine prefix and the provider's data (build/run)
+#   VEK_WIN_BUILD     the Windows build tree (build/win)
+#   VEK_NATIVE_BUILD  the native build tree that builds the provider (build/native)
 #
 # Other terminals may act on the running system meanwhile, e.g. (paths from the repository root):
 #   build/native/provider/tarvo-provider --data build/run/provider echo set 203.0.113.7
@@ -10,48 +25,182 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+usage() {
+    sed -n '2,/^set -euo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//' >&2
+    exit 2
+}
+
+duration=""
+while [ "$#" -gt 0 ]; do
+    case "$1" in
+    --for)
+        if [ "$#" -lt 2 ] || ! [[ "$2" =~ ^[0-9]+$ ]] || [ "$2" -lt 30 ]; then
+            echo "run-system: --for takes a number of seconds, at least 30" >&2
+            exit 2
+        fi
+        duration="$2"
+        shift 2
+        ;;
+    -h | --help) usage ;;
+    *)
+        echo "run-system: unknown argument: $1" >&2
+        usage
+        ;;
+    esac
+done
+
 scripts/install-deps.sh
 jobs="$(nproc)"
-cmake -S . -B build/native -G Ninja >/dev/null
-cmake --build build/native -j "$jobs" --target tarvo-provider
-cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build/win -j "$jobs" --target TarvoVEK ImportRootCA
+win="${VEK_WIN_BUILD:-build/win}"
+native="${VEK_NATIVE_BUILD:-build/native}"
+cmake -S . -B "$native" -G Ninja >/dev/null
+cmake --build "$native" -j "$jobs" --target tarvo-provider
+cmake -S . -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build "$win" -j "$jobs" --target TarvoVEK ImportRootCA
 
-run="$PWD/build/run"
+run="$(realpath -m "${VEK_RUN_DIR:-build/run}")"
 data="$run/provider"
-provider="$PWD/build/native/provider/tarvo-provider"
-program="$PWD/build/win/Main/TarvoVEK.exe"
+provider="$(realpath "$native")/provider/tarvo-provider"
+program="$(realpath "$win")/Main/TarvoVEK.exe"
+importer="$(realpath "$win")/tools/ImportRootCA.exe"
+service=TarvoVEKService3
 settings='HKCU\Software\Halvenor\VEK\v3'
 machine='HKLM\Software\Halvenor\VEK\v3'
-mkdir -p "$run"
-export WINEPREFIX="$run/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+demo_hosts=(home.demo.example office.demo.example cabin.demo.example)
+export WINEPREFIX="$run/wineprefix"
+# shellcheck source=scripts/wine-env.sh
+. scripts/wine-env.sh
 unset DISPLAY
-scripts/wine-prefix.sh
-w() { timeout -k 5 120 wine "$@" </dev/null; }
+mkdir -p "$run"
+
+# Every Wine command is bounded in time; none holds the endpoints' lock (descriptor 8).
+w() { timeout -k 5 120 wine "$@" </dev/null 8>&-; }
+operator() { "$provider" --data "$data" "$@"; }
+
+# The service's state as `sc query` names it (RUNNING, STOPPED ...); nothing when it is not
+# installed.
+service_state() {
+    local answer
+    answer="$(w sc query "$service" 2>/dev/null)" || true
+    tr -d '\r' <<<"$answer" | sed -n 's/^ *STATE *: *[0-9]* *\([A-Z_]*\).*/\1/p'
+}
+wait_for_state() { # wait_for_state <state, or "" for none> <seconds>
+    for _ in $(seq "$2"); do
+        [ "$(service_state)" = "$1" ] && return 0
+        sleep 1
+    done
+    return 1
+}
+
+service_log=""
+report_service_down() { # report_service_down <state>
+    echo "run-system: the service is not running (${1:-not installed}); the last lines of its log:" >&2
+    if [ -f "$service_log" ]; then
+        tail -n 20 "$service_log" | sed 's/^/  /' >&2
+    else
+        echo "  (no log: ${service_log:-its folder is not known})" >&2
+    fi
+}
+
+# Ends the script, saying so, unless the service runs (within the seconds given).
+check_service() { # check_service [seconds]
+    wait_for_state RUNNING "${1:-1}" || { report_service_down "$(service_state)"; exit 1; }
+}
+
+# Whether every demo host carries the address.
+hosts_carry() {
+    operator hosts list demo@example.com |
+        awk -v address="$1" -v hosts="${demo_hosts[*]}" '
+            BEGIN { total = split(hosts, names, " "); for (i in names) wanted[names[i]] = 1 }
+            ($1 in wanted) && $2 == address { count++ }
+            END { exit count == total ? 0 : 1 }'
+}
+
+# Whether the process runs (a zombie has ended).
+alive() { [[ "$(ps -o stat= -p "$1")" == [^Z]* ]]; }
+
+# Stops this run folder's provider, also one that a killed run left holding the endpoints.
+stop_provider() {
+    local pid
+    pid="$(cat "$run/provider.pid" 2>/dev/null)" || return 0
+    if { tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null | grep -q "tarvo-provider --data $data "; then
+        kill -TERM "$pid" 2>/dev/null
+        for _ in $(seq 100); do alive "$pid" || break; sleep 0.1; done
+        alive "$pid" && kill -KILL "$pid" 2>/dev/null
+    fi
+    rm -f "$run/provider.pid"
+}
+
+# Ends the prefix's wineserver and with it every Wine process of the prefix; false when any
+# is still there 10 s later.
+stop_wine() {
+    [ -d "$WINEPREFIX" ] || return 0
+    timeout 30 wineserver -k >/dev/null 2>&1 8>&-
+    for _ in $(seq 100); do
+        [ -z "$(scripts/wine-prefix-processes.sh "$WINEPREFIX")" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+wine_started="" echo_changed=""
+cleanup() {
+    local status=$? left=()
+    set +e
+    trap '' INT TERM
+    trap - EXIT
+    echo "stopping: the service, the provider, Wine"
+    if [ -n "$wine_started" ]; then
+        if [ -n "$(service_state)" ]; then
+            w sc stop "$service" >/dev/null 2>&1
+            wait_for_state STOPPED 15
+            w sc delete "$service" >/dev/null 2>&1
+        fi
+        w reg delete "$machine" /f >/dev/null 2>&1
+        # Wine's manager can still find a deleted service for a moment.
+        wait_for_state "" 10 || left+=("the service $service")
+    fi
+    [ -n "$echo_changed" ] && operator echo clear >/dev/null
+    stop_provider
+    stop_wine || left+=("Wine processes: $(scripts/wine-prefix-processes.sh "$WINEPREFIX" | tr '\n' ';')")
+    [ -n "$provider_pid" ] && alive "$provider_pid" && left+=("the provider ($provider_pid)")
+    if [ "${#left[@]}" -gt 0 ]; then
+        printf 'run-system: left behind: %s\n' "${left[@]}" >&2
+        status=1
+    fi
+    exit "$status"
+}
+
+# What a run that was killed may have left: its provider, its wineserver and Wine processes.
+stop_provider
+stop_wine || { echo "run-system: Wine processes of $WINEPREFIX do not end" >&2; exit 1; }
+
+# The endpoints are the machine's: runs of this script and the test runs' provider fixtures take
+# this lock on them. It goes with the provider, which inherits it.
+exec 8>/tmp/vek-provider-default-endpoints.lock
+if ! flock -n 8; then
+    echo "waiting (at most 600 s) for the default endpoints, held by: $(cat /tmp/vek-provider-default-endpoints.owner 2>/dev/null)"
+    flock -w 600 8 || { echo "run-system: the default endpoints stay held" >&2; exit 1; }
+fi
+echo "$run" >/tmp/vek-provider-default-endpoints.owner
 
 provider_pid=""
-cleanup() {
-    trap - EXIT INT TERM
-    echo "stopping: the service, the provider"
-    w sc stop TarvoVEKService3 >/dev/null 2>&1 || true
-    for _ in $(seq 30); do
-        state="$(w sc query TarvoVEKService3 2>/dev/null || true)"
-        if [ -z "$state" ] || grep -q STOPPED <<<"$state"; then break; fi
-        sleep 0.5
-    done
-    w sc delete TarvoVEKService3 >/dev/null 2>&1 || true
-    w reg delete "$machine" /f >/dev/null 2>&1 || true
-    [ -n "$provider_pid" ] && kill "$provider_pid" 2>/dev/null || true
-    timeout 30 wineserver -k 2>/dev/null || true
-}
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# One wineserver for the system's whole life: a server that lingers ends every Wine process, the
+# service included, a while after the last Wine command, and the loop below runs native commands.
+wine_started=yes
+VEK_WINESERVER_LINGER=forever scripts/wine-prefix.sh 8>&-
 
 # The provider: the demo account, then every server on its default endpoint.
 "$provider" --data "$data" demo >"$run/provider.log" 2>&1 &
 provider_pid=$!
+echo "$provider_pid" >"$run/provider.pid"
 for _ in $(seq 600); do
     grep -qx ready "$run/provider.log" && break
-    kill -0 "$provider_pid" 2>/dev/null || { cat "$run/provider.log"; exit 1; }
+    kill -0 "$provider_pid" 2>/dev/null || { grep -v "client key" "$run/provider.log" >&2; exit 1; }
     sleep 0.1
 done
 grep -qx ready "$run/provider.log" || { echo "the provider did not start" >&2; exit 1; }
@@ -60,7 +209,7 @@ cid="$(sed -n 's/^demo client id: *//p' "$run/provider.log" | head -n1)"
 key="$(sed -n 's/^demo client key: *//p' "$run/provider.log" | head -n1)"
 
 # The client trusts the provider's certificate authority, the Windows way.
-w "$PWD/build/win/tools/ImportRootCA.exe" "Z:$data/ca.pem" >/dev/null
+w "$importer" "Z:$data/ca.pem" >/dev/null
 
 # The client's settings: the registration the account dialog would have stored, the hosts the
 # host selection would have chosen; the machine-wide key names the user whose settings the
@@ -73,14 +222,61 @@ w reg add "$machine" /v ServiceUser /d "$sid" /f >/dev/null
 
 # The background service, started by Wine's service control manager (on demand here, so that a
 # later start of this prefix does not bring it back).
-w sc create TarvoVEKService3 binpath= "\"$(winepath -w "$program")\" -service" start= demand \
+w sc create "$service" binpath= "\"$(w winepath.exe -w "$program")\" -service" start= demand \
     DisplayName= "Tarvo VEK Service" >/dev/null
-w sc start TarvoVEKService3 >/dev/null
-log="$(winepath -u "$(w reg query "$settings" /v LogPath | tr -d '\r' | sed -n 's/.*REG_SZ *//p')" 2>/dev/null || true)"
-echo "Tarvo VEK runs as a service; its log: ${log}Service.log"
-echo "Ctrl-C stops it. The provider's hosts:"
-while true; do
-    sleep 10
-    date '+%H:%M:%S'
-    "$provider" --data "$data" hosts list | sed 's/^/  /'
+w sc start "$service" >/dev/null
+check_service 30
+# The service writes its log folder into its settings as it starts.
+for _ in $(seq 20); do
+    folder="$(w reg query "$settings" /v LogPath 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')"
+    [ -n "$folder" ] && service_log="$(w winepath.exe -u "${folder}Service.log")" && break
+    sleep 0.5
 done
+echo "Tarvo VEK runs as a service; its log: ${service_log:-(its folder is not known yet)}"
+
+if [ -n "$duration" ]; then
+    echo "running for $duration s; the echo servers change their address and the service restarts on the way"
+else
+    echo "Ctrl-C stops it. The provider's hosts:"
+fi
+# With --for: the echo servers report an address the hosts do not carry yet after a third of
+# the time, and the service restarts after two thirds. Until then no Wine command runs: a
+# wineserver that lingered out would have ended the service, and the check before the restart
+# finds that.
+changed=203.0.113.7
+hosts_carry "$changed" && changed=198.51.100.9
+started=$SECONDS restarted=""
+while true; do
+    elapsed=$((SECONDS - started))
+    if [ -n "$duration" ]; then
+        [ "$elapsed" -ge "$duration" ] && break
+        sleep $((duration - elapsed < 10 ? duration - elapsed : 10))
+        elapsed=$((SECONDS - started))
+        if [ -z "$echo_changed" ] && [ "$elapsed" -ge $((duration / 3)) ]; then
+            operator echo set "$changed"
+            echo_changed=yes
+        fi
+        if [ -z "$restarted" ] && [ "$elapsed" -ge $((duration * 2 / 3)) ]; then
+            check_service
+            echo "restarting the service"
+            w sc stop "$service" >/dev/null
+            wait_for_state STOPPED 30 || { report_service_down "$(service_state)"; exit 1; }
+            w sc start "$service" >/dev/null
+            check_service 30
+            restarted=yes
+        fi
+    else
+        sleep 10
+        check_service
+    fi
+    date '+%H:%M:%S'
+    operator hosts list | sed 's/^/  /'
+done
+
+check_service
+if ! hosts_carry "$changed"; then
+    echo "run-system: the demo hosts do not carry $changed; the last lines of the service's log:" >&2
+    tail -n 20 "$service_log" | sed 's/^/  /' >&2
+    exit 1
+fi
+echo "after $duration s the service runs and the demo hosts carry $changed"
