@@ -5,6 +5,7 @@
 #include "GDNSResolver.h"
 #include "ProviderUrls.h"
 #include "Seams.h"
+#include "Trim.h"
 
 namespace vek {
 namespace {
@@ -21,16 +22,6 @@ const std::string& ChooseServer(std::uint32_t lastTick, std::uint32_t limit,
     return elapsed > limit ? first : second;
 }
 
-std::string TrimControl(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
-        --end;
-    return text.substr(begin, end - begin);
-}
-
 } // namespace
 
 std::string TVEKGlobals::GetRemoteIP(const std::string& boundIP) {
@@ -38,7 +29,7 @@ std::string TVEKGlobals::GetRemoteIP(const std::string& boundIP) {
     if (GetAlternateIP()) {
         const std::string& server = ChooseServer(LastIPCheckTick, kHttpEchoLimitMs,
                                                  Endpoints.HttpEcho1, Endpoints.HttpEcho2);
-        result = TrimControl(HttpGet(IpEchoUrl(server), boundIP, false));
+        result = Trim(HttpGet(IpEchoUrl(server), boundIP, false));
         if (result.size() < kShortestAddress) {
             result.clear();
         }

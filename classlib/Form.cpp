@@ -123,8 +123,9 @@ void TForm::CreateWindowFromTemplate(HWND owner) {
 
 INT_PTR CALLBACK TForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        reinterpret_cast<TForm*>(lParam)->Bind(window);
-        return TRUE;
+        auto* form = reinterpret_cast<TForm*>(lParam);
+        form->Bind(window);
+        return form->focusAtCreation_ ? TRUE : FALSE;
     }
     auto* self = reinterpret_cast<TForm*>(::GetWindowLongPtrA(window, DWLP_USER));
     if (self == nullptr) {

@@ -145,6 +145,9 @@ protected:
     virtual void FormClose() {}
     // A main form ends the program's message loop when it closes.
     void MakeMainForm() { mainForm_ = true; }
+    // A form that never takes the focus when its window is made: a dialog's first control would
+    // take it, which activates the dialog even while it is hidden.
+    void TakeNoFocusAtCreation() { focusAtCreation_ = false; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -162,6 +165,7 @@ private:
     const TFormSpec& spec_;
     HWND handle_ = nullptr;
     bool mainForm_ = false;
+    bool focusAtCreation_ = true;
     bool modal_ = false;
     int modalResult_ = mrNone;
 

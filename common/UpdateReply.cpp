@@ -1,31 +1,17 @@
 #include "UpdateReply.h"
 
-#include <charconv>
+#include "DecimalText.h"
 
 namespace vek {
 namespace {
 
-std::optional<int> ParseDecimalCode(std::string_view text) {
-    // A leading "+" is allowed as a sign; from_chars itself accepts only "-".
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
-        text.remove_prefix(1);
-    }
-    int value = 0;
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
-    if (error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 UpdateReplyLine ReadLine(std::string_view line) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) {
-        return UpdateReplyLine{std::string(), ParseDecimalCode(line)};
+        return UpdateReplyLine{std::string(), ParseDecimalInt32(line)};
     }
     return UpdateReplyLine{std::string(line.substr(0, colon)),
-                           ParseDecimalCode(line.substr(colon + 1))};
+                           ParseDecimalInt32(line.substr(colon + 1))};
 }
 
 bool HasCodeText(std::string_view line) {

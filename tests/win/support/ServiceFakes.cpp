@@ -23,7 +23,7 @@ BOOL FakeVersion::GetVersionExA(OSVERSIONINFOA* info) {
     info->dwMajorVersion = major_;
     info->dwMinorVersion = minor_;
     info->dwBuildNumber = build_;
-    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    info->dwPlatformId = platformId;
     return TRUE;
 }
 

@@ -19,6 +19,7 @@ public:
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;
     // The size the caller gave in the last call.
     DWORD requestedSize = 0;
+    DWORD platformId = VER_PLATFORM_WIN32_NT;
 
 private:
     DWORD major_;
