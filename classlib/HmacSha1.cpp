@@ -6,11 +6,43 @@
 #include <vector>
 
 namespace vek {
+namespace {
+
+bool AcquireProvider(UniqueCryptProvider& provider) {
+    return ::CryptAcquireContextA(provider.put(), nullptr, nullptr, PROV_RSA_FULL,
+                                  CRYPT_VERIFYCONTEXT) != FALSE;
+}
+
+// Hashes the data and reads the digest.
+std::optional<Sha1Digest> Finish(HCRYPTHASH hash, std::string_view data) {
+    if (!::CryptHashData(hash, reinterpret_cast<const BYTE*>(data.data()),
+                         static_cast<DWORD>(data.size()), 0)) {
+        return std::nullopt;
+    }
+    Sha1Digest digest{};
+    DWORD length = digest.size();
+    if (!::CryptGetHashParam(hash, HP_HASHVAL, digest.data(), &length, 0) ||
+        length != digest.size()) {
+        return std::nullopt;
+    }
+    return digest;
+}
+
+} // namespace
+
+std::optional<Sha1Digest> Sha1(std::string_view data) {
+    UniqueCryptProvider provider;
+    UniqueCryptHash hash;
+    if (!AcquireProvider(provider) ||
+        !::CryptCreateHash(provider.get(), CALG_SHA1, 0, 0, hash.put())) {
+        return std::nullopt;
+    }
+    return Finish(hash.get(), data);
+}
 
 std::optional<Sha1Digest> HmacSha1(std::string_view key, std::string_view data) {
     UniqueCryptProvider provider;
-    if (!::CryptAcquireContextA(provider.put(), nullptr, nullptr, PROV_RSA_FULL,
-                                CRYPT_VERIFYCONTEXT)) {
+    if (!AcquireProvider(provider)) {
         return std::nullopt;
     }
     // A plain-text key blob; CRYPT_IPSEC_HMAC_KEY lets the key be longer than 16 bytes.
@@ -35,18 +67,10 @@ std::optional<Sha1Digest> HmacSha1(std::string_view key, std::string_view data) 
     }
     HMAC_INFO info{};
     info.HashAlgid = CALG_SHA1;
-    if (!::CryptSetHashParam(hash.get(), HP_HMAC_INFO, reinterpret_cast<const BYTE*>(&info), 0) ||
-        !::CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(data.data()),
-                         static_cast<DWORD>(data.size()), 0)) {
+    if (!::CryptSetHashParam(hash.get(), HP_HMAC_INFO, reinterpret_cast<const BYTE*>(&info), 0)) {
         return std::nullopt;
     }
-    Sha1Digest digest{};
-    DWORD length = digest.size();
-    if (!::CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &length, 0) ||
-        length != digest.size()) {
-        return std::nullopt;
-    }
-    return digest;
+    return Finish(hash.get(), data);
 }
 
 } // namespace vek

@@ -1,5 +1,7 @@
 #include "SharedLogFile.h"
 
+#include "FileSystem.h"
+
 #include <vector>
 
 namespace vek {
@@ -27,11 +29,6 @@ private:
     OVERLAPPED overlapped_{};
     bool locked_;
 };
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 } // namespace
 

@@ -75,14 +75,43 @@
 /* TUserPass: the account dialog. */
 #define IDD_USERPASS 101
 
-/* THostSelect: the host selection dialog. */
+/* THostSelect: the host selection dialog. Save and Cancel carry the dialog manager's ids of the
+   Enter and Esc keys (IDOK, IDCANCEL). */
 #define IDD_HOSTSELECT 102
+#define IDC_HOSTSELECT_BUTTON1 1
+#define IDC_HOSTSELECT_BUTTON2 2
+#define IDC_HOSTSELECT_LABEL1 1201
+#define IDC_HOSTSELECT_LABEL2 1202
+#define IDC_HOSTSELECT_LABEL4 1204
+#define IDC_HOSTSELECT_LABEL8 1208
+#define IDC_HOSTSELECT_LABEL10 1210
+#define IDC_HOSTSELECT_LISTVIEW1 1220
+#define IDC_HOSTSELECT_CHECKBOX1 1221
 
-/* TPasswordPrompt: the password input dialog. */
+/* TPasswordPrompt: the password input dialog; OK and Cancel as in THostSelect. */
 #define IDD_PASSWORDPROMPT 103
+#define IDC_PASSWORDPROMPT_BUTTON1 1
+#define IDC_PASSWORDPROMPT_BUTTON2 2
+#define IDC_PASSWORDPROMPT_LABEL1 1301
+#define IDC_PASSWORDPROMPT_EDIT1 1302
 
-/* TOptionsForm: the preferences dialog. */
+/* TOptionsForm: the preferences dialog; OK and Cancel as in THostSelect. */
 #define IDD_OPTIONS 104
+#define IDC_OPTIONS_BUTTON1 1
+#define IDC_OPTIONS_BUTTON2 2
+#define IDC_OPTIONS_GROUPBOX1 1401
+#define IDC_OPTIONS_GROUPBOX2 1402
+#define IDC_OPTIONS_GROUPBOX3 1403
+#define IDC_OPTIONS_GROUPBOX4 1404
+#define IDC_OPTIONS_JVCHECKBOX1 1411
+#define IDC_OPTIONS_JVCHECKBOX2 1412
+#define IDC_OPTIONS_JVCHECKBOX4 1414
+#define IDC_OPTIONS_LABEL1 1421
+#define IDC_OPTIONS_LABEL3 1423
+#define IDC_OPTIONS_LABEL8 1428
+#define IDC_OPTIONS_LABEL10 1430
+#define IDC_OPTIONS_LABEL18 1438
+#define IDC_OPTIONS_COMBOBOX1 1440
 
 /* TNoticeForm: the notice pop-up. */
 #define IDD_NOTICE 105

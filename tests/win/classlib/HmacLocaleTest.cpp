@@ -1,5 +1,5 @@
-// HMAC-SHA1 of the system's cryptography against the RFC 2202 vectors, and the locale's
-// case-insensitive comparison.
+// SHA-1 and HMAC-SHA1 of the system's cryptography against the FIPS 180 and RFC 2202 vectors,
+// and the locale's case-insensitive comparison.
 #include <gtest/gtest.h>
 
 #include "HmacSha1.h"
@@ -65,6 +65,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "Test Using Larger Than Block-Size Key and Larger Than One Block-Size Data",
                  "e8e99d0f45237d786d6bbaa7965c7808bbff1a91"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Sha1, MatchesFips180) {
+    EXPECT_EQ(Hex(Sha1("").value()), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    EXPECT_EQ(Hex(Sha1("abc").value()), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(Hex(Sha1(std::string(1000, 'a')).value()),
+              "291e9a6c66994949b57ba5e650361e98fc36b1ba");
+}
 
 TEST(AnsiCompareText, IgnoresCaseAndOrdersAlphabetically) {
     EXPECT_EQ(AnsiCompareText("Host.Example", "hOST.eXAMPLE"), 0);

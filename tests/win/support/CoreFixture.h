@@ -3,6 +3,7 @@
 // as they found them, a private log folder, file helpers, and the fixture that builds a
 // TVEKGlobals in-process.
 #include "RawRegistry.h"
+#include "ScopedGlobals.h"
 #include "VEKGlobals.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,25 @@ protected:
 
     SettingsKeyGuard guard;
     TempFolder folder;
+};
+
+// A settings test with its own Globals installed for its whole length: made by SetUp over the
+// system's adapters, or by a derived SetUp that calls InstallGlobals with others.
+class GlobalsTest : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        InstallGlobals();
+    }
+    void InstallGlobals(std::unique_ptr<IAdapterApi> adapters = nullptr) {
+        installed_.reset();
+        globals_ = MakeGlobals({}, std::move(adapters));
+        installed_.emplace(*globals_);
+    }
+
+private:
+    std::unique_ptr<TVEKGlobals> globals_;
+    std::optional<ScopedGlobals> installed_;
 };
 
 } // namespace vek::testing

@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,10 @@ public:
         std::string text;
         std::string caption;
         UINT type;
+        bool operator==(const Box&) const = default;
+        friend void PrintTo(const Box& box, std::ostream* out) {
+            *out << "{\"" << box.text << "\", \"" << box.caption << "\", " << box.type << "}";
+        }
     };
 
     void Answer(int answer) { answers_.push_back(answer); }

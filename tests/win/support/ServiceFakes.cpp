@@ -81,6 +81,11 @@ BOOL FakeToken::CloseHandle(HANDLE) {
 
 LONG STDMETHODCALLTYPE FakeServiceAdmin::ManageService(LONG action, const char* commandLine) {
     calls.push_back(std::to_string(action) + " " + commandLine);
+    if (!results.empty()) {
+        const LONG next = results.front();
+        results.pop_front();
+        return next;
+    }
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include "AdminManager.h"
 #include "Seams.h"
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,8 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
     LONG STDMETHODCALLTYPE ManageService(LONG action, const char* commandLine) override;
 
+    // Answered in order, then result for every further call.
+    std::deque<LONG> results;
     LONG result = 1;
     LONG references = 0;
     std::vector<std::string> calls;

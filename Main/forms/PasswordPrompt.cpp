@@ -1,0 +1,96 @@
+#include "PasswordPrompt.h"
+
+#include "ControlIds.h"
+#include "WinHandles.h"
+
+namespace vek {
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kMargin = 12;
+constexpr int kGap = 10;
+constexpr int kEditHeight = 21;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonGap = 6;
+// The prompt's place before it is measured: room for three lines.
+constexpr int kPromptHeight = 39;
+
+constexpr int EditTop(int promptHeight) { return kMargin + promptHeight + kGap; }
+constexpr int ButtonTop(int promptHeight) { return EditTop(promptHeight) + kEditHeight + kMargin; }
+constexpr int Height(int promptHeight) { return ButtonTop(promptHeight) + kButtonHeight + kMargin; }
+constexpr int kCancelLeft = kWidth - kMargin - kButtonWidth;
+constexpr int kOkLeft = kCancelLeft - kButtonGap - kButtonWidth;
+
+constexpr TControlSpec kControls[] = {
+    {IDC_PASSWORDPROMPT_LABEL1, "Label1",
+     PixelRect{kMargin, kMargin, kWidth - 2 * kMargin, kPromptHeight}},
+    {IDC_PASSWORDPROMPT_EDIT1, "Edit1",
+     PixelRect{kMargin, EditTop(kPromptHeight), kWidth - 2 * kMargin, kEditHeight}},
+    {IDC_PASSWORDPROMPT_BUTTON1, "Button1",
+     PixelRect{kOkLeft, ButtonTop(kPromptHeight), kButtonWidth, kButtonHeight}},
+    {IDC_PASSWORDPROMPT_BUTTON2, "Button2",
+     PixelRect{kCancelLeft, ButtonTop(kPromptHeight), kButtonWidth, kButtonHeight}},
+};
+
+// The height the prompt's lines take in the label's font.
+int PromptHeight(HWND label, const std::string& prompt) {
+    const UniqueWindowDc dc(label);
+    const ScopedSelection font(dc.get(),
+                               reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT extent{0, 0, kWidth - 2 * kMargin, 0};
+    ::DrawTextA(dc.get(), prompt.c_str(), static_cast<int>(prompt.size()), &extent,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return extent.bottom;
+}
+
+} // namespace
+
+const TFormSpec kPasswordPromptFormSpec{
+    "PasswordPrompt",       IDD_PASSWORDPROMPT, nullptr, 0, SIZE{kWidth, Height(kPromptHeight)},
+    TPosition::OwnerCenter, kControls,
+};
+
+TPasswordPrompt::TPasswordPrompt(HWND owner, const std::string& title, const std::string& prompt,
+                                 const std::string& value)
+    : TForm(kPasswordPromptFormSpec) {
+    OnCommand(IDOK, [this] { SetModalResult(mrOk); });
+    OnCommand(IDCANCEL, [this] { SetModalResult(mrCancel); });
+    CreateWindowFromTemplate(owner);
+    FormCreate(title, prompt, value);
+}
+
+void TPasswordPrompt::FormCreate(const std::string& title, const std::string& prompt,
+                                 const std::string& value) {
+    ::SetWindowTextA(Handle(), title.c_str());
+    SetControlText("Label1", prompt);
+    SetControlText("Edit1", value);
+    ::SendMessageA(Control("Edit1"), EM_SETPASSWORDCHAR, '*', 0);
+    // The dialog is as high as the prompt's lines.
+    const int promptHeight = PromptHeight(Control("Label1"), prompt);
+    const int shrink = kPromptHeight - promptHeight;
+    PixelRect label = ControlPlace("Label1");
+    label.height = promptHeight;
+    SetControlPlace("Label1", label);
+    for (const char* name : {"Edit1", "Button1", "Button2"}) {
+        PixelRect place = ControlPlace(name);
+        place.top -= shrink;
+        SetControlPlace(name, place);
+    }
+    RECT frame{};
+    ::GetWindowRect(Handle(), &frame);
+    ::SetWindowPos(Handle(), nullptr, frame.left, frame.top + shrink / 2, frame.right - frame.left,
+                   frame.bottom - frame.top - shrink, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool InputPassword(HWND owner, const std::string& title, const std::string& prompt,
+                   std::string& value) {
+    TPasswordPrompt prompter(owner, title, prompt, value);
+    if (prompter.ShowModal() != mrOk) {
+        return false;
+    }
+    value = prompter.Entered();
+    return true;
+}
+
+} // namespace vek

@@ -1,0 +1,497 @@
+#include "Unit2.h"
+
+#include "ControlIds.h"
+#include "DelimitedText.h"
+#include "HandlerBoundary.h"
+#include "HostListLock.h"
+#include "HostRowDrawing.h"
+#include "Locale.h"
+#include "PasswordPrompt.h"
+#include "ProviderUrls.h"
+#include "UiSeams.h"
+#include "VEKGlobals.h"
+#include "WindowIdentity.h"
+
+#include <windowsx.h>
+
+namespace vek {
+namespace {
+
+// The data values of the rows that stand for no record.
+constexpr LPARAM kSectionRow = 0;
+constexpr LPARAM kDomainRow = 1;
+constexpr LPARAM kMessageRow = 2;
+
+constexpr COLORREF kLinkColor = RGB(0, 0, 255);
+constexpr int kFontHeight = -11;
+// 5 points at 96 dots per inch.
+constexpr int kRowFontHeight = -7;
+constexpr int kWidthNudge = 50;
+constexpr int kWheelRows = 3;
+// "g[]=" or "h[]=" before the name of every entry of the stored choice.
+constexpr std::size_t kEntryPrefixLength = 4;
+constexpr SIZE kMinimumWindow{265, 470};
+constexpr char kSitePage[] = "members/dns/";
+constexpr char kGroupWarning[] = "Warning: All hosts within the group will be updated.\r\n"
+                                 "You can not select individual hosts within a group\r\n"
+                                 "unless you are using the sub-account feature.";
+constexpr char kLockPrompt[] = "Please enter a password to lock  the host list.  If this\r\n"
+                               "password is lost, you must reenter the account\r\n"
+                               "username and password to unlock it.";
+
+class GlobalsHostListSource final : public IHostListSource {
+public:
+    std::string HttpGet(const std::string& url) override {
+        return Globals->HttpGet(url, "", false);
+    }
+};
+
+bool IsCheckable(HostRowKind kind) {
+    return kind == HostRowKind::Group || kind == HostRowKind::Host;
+}
+
+// The place of a control as the form's table designs it for the designed client area.
+PixelRect DesignedPlace(int id) {
+    for (const TControlSpec& control : kHostSelectFormSpec.controls) {
+        if (control.id == id && control.pixels) {
+            return *control.pixels;
+        }
+    }
+    return {};
+}
+
+COLORREF ListBackground(HWND list) {
+    const COLORREF color = ListView_GetBkColor(list);
+    return color == CLR_NONE || color == CLR_DEFAULT ? ::GetSysColor(COLOR_WINDOW) : color;
+}
+
+RECT RowRect(HWND list, int row, int part) {
+    RECT rect{};
+    ListView_GetItemRect(list, row, &rect, part);
+    return rect;
+}
+
+} // namespace
+
+THostSelect::THostSelect(HWND owner, SitePageLauncher openSitePage)
+    : TForm(kHostSelectFormSpec), Created(1, false, [this] { CreatedTimer(); }),
+      openSitePage_(std::move(openSitePage)) {
+    OnCommand(IDC_HOSTSELECT_BUTTON1, [this] { Button1Click(); });
+    OnCommand(IDC_HOSTSELECT_BUTTON2, [this] { SetModalResult(mrCancel); });
+    OnCommand(IDC_HOSTSELECT_LABEL4, [this] { Label4Click(); });
+    OnNotify(IDC_HOSTSELECT_LISTVIEW1, NM_CUSTOMDRAW, [this](NMHDR& header) {
+        return ListView1AdvancedCustomDrawItem(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+    });
+    OnNotify(IDC_HOSTSELECT_LISTVIEW1, LVN_ITEMCHANGING, [this](NMHDR& header) {
+        return ListView1ItemChanging(reinterpret_cast<NMLISTVIEW&>(header));
+    });
+    OnNotify(IDC_HOSTSELECT_LISTVIEW1, NM_CLICK, [this](NMHDR&) -> LRESULT {
+        ListView1Click();
+        return 0;
+    });
+    OnNotify(IDC_HOSTSELECT_LISTVIEW1, NM_SETFOCUS, [this](NMHDR&) -> LRESULT {
+        ListView1Enter();
+        return 0;
+    });
+    // The list scrolls by the dialog's rule, whichever control the wheel reaches first.
+    OnMessage(WM_MOUSEWHEEL,
+              [this](WPARAM wParam, LPARAM lParam) { return FormMouseWheel(wParam, lParam); });
+    OnControlMessage(IDC_HOSTSELECT_LISTVIEW1, WM_MOUSEWHEEL,
+                     [this](WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+                         return FormMouseWheel(wParam, lParam);
+                     });
+    OnMessage(WM_SIZE, [this](WPARAM, LPARAM lParam) -> LRESULT {
+        FormResize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    });
+    OnControlMessage(IDC_HOSTSELECT_LABEL4, WM_MOUSEMOVE,
+                     [this](WPARAM, LPARAM) -> std::optional<LRESULT> {
+                         Label4Hover(true);
+                         return std::nullopt;
+                     });
+    OnControlMessage(IDC_HOSTSELECT_LABEL4, WM_MOUSELEAVE,
+                     [this](WPARAM, LPARAM) -> std::optional<LRESULT> {
+                         Label4Hover(false);
+                         return std::nullopt;
+                     });
+    UseHandCursor(IDC_HOSTSELECT_LABEL4);
+    // The dialog's own colour, set so that the link's colour applies.
+    SetColor(::GetSysColor(COLOR_BTNFACE));
+    CreateWindowFromTemplate(owner);
+    // The minimum is a window size as measured with the frames the dialog was designed with;
+    // where the system's frames are thinner the designed size is below it, so it guards the
+    // user's sizing only and the dialog still opens at its designed size.
+    OnMessage(WM_GETMINMAXINFO, [](WPARAM, LPARAM lParam) -> LRESULT {
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kMinimumWindow.cx,
+                                                                 kMinimumWindow.cy};
+        return 0;
+    });
+    FormCreate();
+    Created.SetEnabled(true);
+}
+
+THostSelect::~THostSelect() { FormDestroy(); }
+
+void THostSelect::FormCreate() {
+    GroupWarningShown = false;
+    Button_SetCheck(Control("CheckBox1"),
+                    Globals->GetHostListLocked() ? BST_CHECKED : BST_UNCHECKED);
+
+    linkFont_ = MakeFont("Tahoma", kFontHeight);
+    hoverFont_ = MakeFont("Tahoma", kFontHeight, FW_NORMAL, true);
+    rowFont_ = MakeFont("Tahoma", kRowFontHeight);
+    SetControlLook(IDC_HOSTSELECT_LABEL4, {kLinkColor, std::nullopt, linkFont_});
+    HWND list = Control("ListView1");
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
+                                                LVS_EX_DOUBLEBUFFER);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    AddRow("Downloading group and hosts list...", kMessageRow);
+    FitColumn();
+}
+
+void THostSelect::FormDestroy() {
+    // The rows point at the records: they go first.
+    if (Handle() != nullptr) {
+        ListView_DeleteAllItems(Control("ListView1"));
+    }
+    HostItems.Clear();
+}
+
+void THostSelect::CreatedTimer() {
+    Created.SetEnabled(false);
+    // A request that cannot even be made (no key to sign it) counts as one that got no answer.
+    std::string reply = "-1";
+    RunQuietly([&] {
+        const std::string url =
+            Globals->SignURL(HostListUrl(Globals->Endpoints, Globals->GetCID()));
+        reply = seams::Seam<IHostListSource>::Get().HttpGet(url);
+    });
+    RunQuietly([&] { ShowReply(reply); });
+}
+
+void THostSelect::ShowReply(const std::string& reply) {
+    const HostListReply read = ReadHostListReply(reply);
+    ListView_DeleteAllItems(Control("ListView1"));
+    switch (read.outcome) {
+    case HostListOutcome::NoAnswer:
+        AddRow("Error downloading host list,", kMessageRow);
+        AddRow("please verify connection.", kMessageRow);
+        break;
+    case HostListOutcome::CredentialsRefused:
+        AddRow("Error downloading host list,", kMessageRow);
+        AddRow("please verify username and password.", kMessageRow);
+        break;
+    case HostListOutcome::List:
+        for (const HostListRecord& record : read.records) {
+            HostItems.Add(record);
+        }
+        FillRows();
+        TickStoredChoice();
+        listShown_ = true;
+        break;
+    }
+    RelayoutList();
+}
+
+void THostSelect::FillRows() {
+    AddRow("Groups", kSectionRow);
+    for (const auto& item : HostItems.Items()) {
+        if (item->IsGroup()) {
+            AddRow(item->GroupName, reinterpret_cast<LPARAM>(item.get()));
+        }
+    }
+    AddRow("Hosts", kSectionRow);
+    for (const auto& item : HostItems.Items()) {
+        if (!item->IsGroup()) {
+            AddRow(item->Domain, kDomainRow);
+            for (const std::string& host : item->Hosts.Items()) {
+                AddRow(host, reinterpret_cast<LPARAM>(item.get()));
+            }
+        }
+    }
+}
+
+// Each entry of the stored choice ticks the row of its own kind that bears its name: "g[]="
+// entries a group row, the others a host row.
+void THostSelect::TickStoredChoice() {
+    for (const std::string& entry : ReadDelimitedText(Globals->GetUpdateList(), '&')) {
+        if (entry.empty()) {
+            continue;
+        }
+        const std::string name =
+            entry.size() > kEntryPrefixLength ? entry.substr(kEntryPrefixLength) : std::string();
+        const int row =
+            FindRow(name, entry.front() == 'g' ? HostRowKind::Group : HostRowKind::Host);
+        if (row >= 0) {
+            ListView_SetCheckState(Control("ListView1"), row, TRUE);
+        }
+    }
+}
+
+// The row of the kind whose caption is the name: the first with that exact caption, else the
+// first equal to it without regard to case; -1 when there is none.
+int THostSelect::FindRow(const std::string& caption, HostRowKind kind) const {
+    int likeRow = -1;
+    const int count = ListView_GetItemCount(Control("ListView1"));
+    for (int row = 0; row < count; ++row) {
+        if (RowKind(row) != kind) {
+            continue;
+        }
+        const std::string rowCaption = RowCaption(row);
+        if (rowCaption == caption) {
+            return row;
+        }
+        if (likeRow < 0 && AnsiCompareText(rowCaption, caption) == 0) {
+            likeRow = row;
+        }
+    }
+    return likeRow;
+}
+
+void THostSelect::AddRow(const std::string& caption, LPARAM data) {
+    HWND list = Control("ListView1");
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+    item.iItem = ListView_GetItemCount(list);
+    item.pszText = const_cast<char*>(caption.c_str());
+    item.lParam = data;
+    // Rows of no record get no check box.
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(data > kMessageRow ? 1 : 0);
+    ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+std::string THostSelect::RowCaption(int row) const {
+    char text[1024] = {};
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(Control("ListView1"), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+LPARAM THostSelect::RowData(int row) const {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    ::SendMessageA(Control("ListView1"), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
+}
+
+const THostItem* THostSelect::RowItem(int row) const {
+    const LPARAM data = RowData(row);
+    return data > kMessageRow ? reinterpret_cast<const THostItem*>(data) : nullptr;
+}
+
+HostRowKind THostSelect::RowKind(int row) const {
+    if (const THostItem* item = RowItem(row)) {
+        return item->IsGroup() ? HostRowKind::Group : HostRowKind::Host;
+    }
+    switch (RowData(row)) {
+    case kDomainRow:
+        return HostRowKind::Domain;
+    case kMessageRow:
+        return HostRowKind::Message;
+    default:
+        return HostRowKind::Section;
+    }
+}
+
+bool THostSelect::RowChecked(int row) const {
+    return ListView_GetCheckState(Control("ListView1"), row) != FALSE;
+}
+
+std::optional<std::string> THostSelect::NewUpdateList() const {
+    if (!listShown_) {
+        return std::nullopt;
+    }
+    std::string list;
+    const int count = ListView_GetItemCount(Control("ListView1"));
+    for (int row = 0; row < count; ++row) {
+        const THostItem* item = RowItem(row);
+        if (item == nullptr || !RowChecked(row)) {
+            continue;
+        }
+        if (!list.empty()) {
+            list += "&";
+        }
+        list += item->IsGroup() ? "g[]=" + item->GroupName : "h[]=" + RowCaption(row);
+    }
+    return list;
+}
+
+bool THostSelect::LockChecked() const {
+    return Button_GetCheck(Control("CheckBox1")) == BST_CHECKED;
+}
+
+LRESULT THostSelect::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW& draw) {
+    HWND list = Control("ListView1");
+    const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+    const COLORREF background = ListBackground(list);
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        const HostRowKind kind = RowKind(row);
+        if (IsCheckable(kind)) {
+            // The list draws the check box; its own text, small and in the background's colour,
+            // is drawn over afterwards.
+            ::SelectObject(draw.nmcd.hdc, rowFont_);
+            draw.clrText = background;
+            draw.clrTextBk = background;
+            return CDRF_NEWFONT | CDRF_NOTIFYPOSTPAINT;
+        }
+        const ScopedSelection font(draw.nmcd.hdc,
+                                   reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0)));
+        const RECT whole = RowRect(list, row, LVIR_BOUNDS);
+        const std::string caption = RowCaption(row);
+        if (kind == HostRowKind::Section) {
+            DrawSectionRow(draw.nmcd.hdc, whole, caption, background);
+        } else if (kind == HostRowKind::Domain) {
+            DrawDomainRow(draw.nmcd.hdc, whole, caption, background);
+        } else {
+            DrawMessageRow(draw.nmcd.hdc, whole, caption, background);
+        }
+        return CDRF_SKIPDEFAULT;
+    }
+    case CDDS_ITEMPOSTPAINT: {
+        const ScopedSelection font(draw.nmcd.hdc,
+                                   reinterpret_cast<HFONT>(::SendMessageA(list, WM_GETFONT, 0, 0)));
+        const RECT label = RowRect(list, row, LVIR_LABEL);
+        const THostItem* item = RowItem(row);
+        if (item != nullptr && item->IsGroup()) {
+            DrawGroupRow(draw.nmcd.hdc, label, item->GroupName, item->Hosts.Count(), background);
+        } else {
+            DrawHostRow(draw.nmcd.hdc, label, RowCaption(row), background);
+        }
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+// Only group and host rows can be checked.
+LRESULT THostSelect::ListView1ItemChanging(const NMLISTVIEW& change) const {
+    const bool checkChange = (change.uChanged & LVIF_STATE) != 0 &&
+                             ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) != 0;
+    return checkChange && change.iItem >= 0 && !IsCheckable(RowKind(change.iItem)) ? TRUE : FALSE;
+}
+
+void THostSelect::ListView1Click() {
+    if (GroupWarningShown) {
+        return;
+    }
+    const int count = ListView_GetItemCount(Control("ListView1"));
+    for (int row = 0; row < count; ++row) {
+        if (RowKind(row) == HostRowKind::Group && RowChecked(row)) {
+            seams::MessageBoxes().MessageBoxA(Handle(), kGroupWarning, kApplicationTitle,
+                                              MB_OK | MB_ICONEXCLAMATION);
+            GroupWarningShown = true;
+            return;
+        }
+    }
+}
+
+void THostSelect::ListView1Enter() {
+    ::SetFocus(Control("CheckBox1"));
+    ListView_SetItemState(Control("ListView1"), -1, 0, LVIS_SELECTED);
+}
+
+LRESULT THostSelect::FormMouseWheel(WPARAM wParam, LPARAM lParam) {
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ::ScreenToClient(Handle(), &at);
+    HWND list = Control("ListView1");
+    const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+    if (delta != 0 && ::ChildWindowFromPointEx(Handle(), at, CWP_SKIPINVISIBLE) == list) {
+        const RECT first = RowRect(list, 0, LVIR_BOUNDS);
+        const int sign = delta > 0 ? 1 : -1;
+        ListView_Scroll(list, 0, sign * (first.bottom - first.top) * -kWheelRows);
+    }
+    return 0;
+}
+
+void THostSelect::Label4Click() {
+    if (openSitePage_) {
+        openSitePage_(kSitePage);
+    }
+}
+
+void THostSelect::Label4Hover(bool over) {
+    if (over == label4Hovered_) {
+        return;
+    }
+    label4Hovered_ = over;
+    SetControlLook(IDC_HOSTSELECT_LABEL4,
+                   {kLinkColor, std::nullopt, over ? hoverFont_ : linkFont_});
+    if (over) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Control("Label4"), 0};
+        ::TrackMouseEvent(&track);
+    }
+}
+
+void THostSelect::Button1Click() {
+    if (!LockChecked()) {
+        Globals->SetHostPassword("");
+        SetModalResult(mrOk);
+        return;
+    }
+    if (!Globals->GetHostPassword().empty()) {
+        SetModalResult(mrOk);
+        return;
+    }
+    std::string password;
+    if (InputPassword(Handle(), kApplicationTitle, kLockPrompt, password)) {
+        Globals->SetHostPassword(HostPasswordHash(password));
+        SetModalResult(mrOk);
+    }
+}
+
+// The list stretches with the width and keeps its height; it, the check box and the buttons keep
+// their distance to the bottom edge.
+void THostSelect::FormResize(int width, int height) {
+    if (Handle() == nullptr) {
+        return;
+    }
+    const int dx = width - kHostSelectFormSpec.clientSize.cx;
+    const int dy = height - kHostSelectFormSpec.clientSize.cy;
+    for (const int id : {IDC_HOSTSELECT_LISTVIEW1, IDC_HOSTSELECT_CHECKBOX1, IDC_HOSTSELECT_BUTTON1,
+                         IDC_HOSTSELECT_BUTTON2}) {
+        PixelRect place = DesignedPlace(id);
+        place.top += dy;
+        if (id == IDC_HOSTSELECT_LISTVIEW1) {
+            place.width += dx;
+        }
+        SetControlPlace(NameOf(id), place);
+    }
+    FitColumn();
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+// The one column fills the list's width beside its scroll bar.
+void THostSelect::FitColumn() {
+    HWND list = Control("ListView1");
+    RECT client{};
+    ::GetClientRect(list, &client);
+    ListView_SetColumnWidth(list, 0, client.right);
+}
+
+// Widened and set back, the list lays its scroll bar out again for the new rows.
+void THostSelect::RelayoutList() {
+    PixelRect place = ControlPlace("ListView1");
+    place.width += kWidthNudge;
+    SetControlPlace("ListView1", place);
+    place.width -= kWidthNudge;
+    SetControlPlace("ListView1", place);
+    FitColumn();
+}
+
+} // namespace vek
+
+namespace seams {
+VEK_DEFAULT_SEAM(vek::IHostListSource, vek::GlobalsHostListSource)
+}
