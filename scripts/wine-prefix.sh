@@ -18,6 +18,9 @@ if [ ! -f "$WINEPREFIX/.vek-ready" ]; then
     fi
     # A crash must end the process at once instead of waiting for a click on a dialog.
     timeout -k 5 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 9>&-
+    # Web links open in the browser registered for ".htm": Wine has the "htmlfile" class (its
+    # own browser) but no ".htm" key.
+    timeout -k 5 60 wine reg add 'HKCR\.htm' /ve /d htmlfile /f >/dev/null 2>&1 9>&-
     timeout -k 5 60 wineserver -w 9>&-
     touch "$WINEPREFIX/.vek-ready"
 fi
