@@ -100,7 +100,9 @@ void TVEK::FormCreate() {
     NoticeList.clear();
     ::SetWindowTextA(TForm::Handle(), kMainWindowCaption);
     SetControlText("Label10", "");
-    Closing = false;
+    // Closing is false from the window's construction on, and nothing clears it once set: the end
+    // of the session may already have been announced while the tray icon was being added (a call
+    // that lets messages of other threads in).
     hintWindow_.SetHintPause(kHintPause);
     hintWindow_.SetColor(kHintColor);
     const bool firstRun = Globals->GetCID().empty();
