@@ -46,11 +46,7 @@ TVEK::TVEK()
       Startup(kStartupInterval, false, Quietly([this] { StartupTimer(); })),
       UserXML(kUserXMLInterval, false),
       LastVEKTime(kFirstHeartbeat, true, Quietly([this] { LastVEKTimeTimer(); })),
-      hintWindow_("Tahoma", -11),
-      cycle_(*this, kExternalIntervalAtCreation), lights_{
-                                                      {StatusLight::JvImageSquare1, LightNeutral},
-                                                      {StatusLight::JvImageSquare2, LightNeutral},
-                                                      {StatusLight::JvImageSquare3, LightNeutral}} {
+      hintWindow_("Tahoma", -11), cycle_(*this, kExternalIntervalAtCreation) {
     MainWindowRegistration registration(*this);
     // The anti-freeze: requests made from this window's handlers keep its messages flowing.
     Globals->KeepMessagesFlowing = true;

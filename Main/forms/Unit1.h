@@ -130,7 +130,9 @@ private:
     THintWindow hintWindow_;
     TIPCheckCycle cycle_;
     std::map<MainLabel, std::string> hints_;
-    std::map<StatusLight, int> lights_;
+    std::map<StatusLight, int> lights_{{StatusLight::JvImageSquare1, LightNeutral},
+                                       {StatusLight::JvImageSquare2, LightNeutral},
+                                       {StatusLight::JvImageSquare3, LightNeutral}};
 };
 
 } // namespace vek
