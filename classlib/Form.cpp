@@ -203,7 +203,8 @@ void TForm::Place() {
     if (spec_.position == TPosition::Designed) {
         return;
     }
-    if (spec_.position == TPosition::OwnerCenter && owner != nullptr) {
+    // A hidden owner (the hidden application window) has no place to centre on.
+    if (spec_.position == TPosition::OwnerCenter && owner != nullptr && ::IsWindowVisible(owner)) {
         ::GetWindowRect(owner, &area);
     } else {
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);

@@ -9,3 +9,10 @@ set(VEK_HTTP_ECHO_2 "127.0.0.3:8881" CACHE STRING "Second HTTP IP-echo server (a
 set(VEK_DNS_ECHO_1 "127.0.0.2" CACHE STRING "First DNS IP-echo server (address)")
 set(VEK_DNS_ECHO_2 "127.0.0.3" CACHE STRING "Second DNS IP-echo server (address)")
 set(VEK_DNS_ECHO_PORT "8253" CACHE STRING "UDP port of both DNS IP-echo servers")
+# The web pages the desktop client opens in the browser: the provider's web site and the two
+# outside web tools (a port check and an open-relay check). By default the reference provider's
+# plain HTTP server answers all three with short pages.
+set(VEK_WEB_SITE "127.0.0.1:8880" CACHE STRING "The provider's web site (host[:port])")
+set(VEK_PORT_CHECK_TOOL "127.0.0.1:8880" CACHE STRING "The outside port-check web tool (host[:port])")
+set(VEK_OPEN_RELAY_TOOL "127.0.0.1:8880" CACHE STRING
+    "The outside open-relay check web tool (host[:port])")

@@ -1,33 +1,18 @@
+// The main window's creation and end, its timers, its messages, and hiding, showing and exiting.
 #include "Unit1.h"
 
-#include "ClassLibError.h"
 #include "ControlIds.h"
 #include "HandlerBoundary.h"
 #include "Locale.h"
 #include "VEKGlobals.h"
 
-#include <commctrl.h>
-
 namespace vek {
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr int kLightSize = 24;
-
-int LabelId(MainLabel label) { return IDC_VEK_LABEL1 + static_cast<int>(label) - 1; }
-
-int LightId(StatusLight light) {
-    switch (light) {
-    case StatusLight::JvImageSquare1:
-        return IDC_VEK_JVIMAGESQUARE1;
-    case StatusLight::JvImageSquare2:
-        return IDC_VEK_JVIMAGESQUARE2;
-    case StatusLight::JvImageSquare3:
-        return IDC_VEK_JVIMAGESQUARE3;
-    }
-    return 0;
-}
+constexpr UINT kStartupInterval = 1;
+constexpr UINT kUserXMLInterval = 1;
+constexpr UINT kFirstHeartbeat = 1;
+constexpr COLORREF kHintColor = RGB(255, 255, 255);
 
 // While the main window exists, it is the core's; the reference goes whichever way the
 // constructor ends.
@@ -50,14 +35,21 @@ private:
     bool committed_ = false;
 };
 
+TTimer::Handler Quietly(std::function<void()> handler) {
+    return [handler = std::move(handler)] { RunQuietly(handler); };
+}
+
 } // namespace
 
 TVEK::TVEK()
-    : TForm(kVEKFormSpec), LastVEKTime(1, true, [this] { LastVEKTimeTimer(); }),
-      lights_{{StatusLight::JvImageSquare1, LightNeutral},
-              {StatusLight::JvImageSquare2, LightNeutral},
-              {StatusLight::JvImageSquare3, LightNeutral}} {
+    : TForm(kVEKFormSpec), NextIPWatchTimer(kNextIPWatchInterval, true),
+      Startup(kStartupInterval, false, Quietly([this] { StartupTimer(); })),
+      UserXML(kUserXMLInterval, false),
+      LastVEKTime(kFirstHeartbeat, true, Quietly([this] { LastVEKTimeTimer(); })),
+      hintWindow_("Tahoma", -11), cycle_(*this, kExternalIntervalAtCreation) {
     MainWindowRegistration registration(*this);
+    // The anti-freeze: requests made from this window's handlers keep its messages flowing.
+    Globals->KeepMessagesFlowing = true;
     MakeMainForm();
     OnMessage(WM_CLIENTNOTIFY, [this](WPARAM wParam, LPARAM lParam) {
         WMClientNotify(wParam, lParam);
@@ -67,45 +59,62 @@ TVEK::TVEK()
     OnMessage(WM_DRAWITEM, [this](WPARAM, LPARAM lParam) {
         return DrawLight(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     });
+    OnCommand(IDC_VEK_BUTTON4, [this] { Button4Click(); });
+    OnCommand(IDC_VEK_BUTTON7, [this] { Button7Click(); });
+    RegisterMenuActions();
+    RegisterHints();
     CreateWindowFromTemplate(nullptr);
+    popupMenu_.reset(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_VEK_POPUPMENU)));
+    ActivateTrayIcon();
     FormCreate();
     registration.Commit();
 }
 
 TVEK::~TVEK() {
+    Globals->KeepMessagesFlowing = false;
     if (Globals->MainWindow == this) {
         Globals->MainWindow = nullptr;
     }
 }
 
+// The tray icon is there from the window's creation on, the first run included.
+void TVEK::ActivateTrayIcon() {
+    JvTrayIcon1.SetIcon(static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TARVOVEK), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+    JvTrayIcon1.SetHint(kApplicationTitle);
+    JvTrayIcon1.SetPopupMenu(PopupMenu1(), TForm::Handle());
+    JvTrayIcon1.OnDblClick = [this] { JvTrayIcon1DblClick(); };
+    JvTrayIcon1.SetActive(true);
+}
+
 void TVEK::FormCreate() {
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    ImageList1.reset(::ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_LIGHTS), kLightSize, 0,
-                                            CLR_NONE, IMAGE_BITMAP, LR_CREATEDIBSECTION));
-    taskbarOwner_.reset(::CreateWindowExA(0, "STATIC", kApplicationTitle, WS_POPUP, 0, 0, 0, 0,
-                                          nullptr, nullptr, instance, nullptr));
-    SetColor(kWhite);
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(TForm::Handle(), WM_GETFONT, 0, 0));
-    for (const int blue : {IDC_VEK_LABEL4, IDC_VEK_LABEL6, IDC_VEK_LABEL8}) {
-        SetControlLook(blue, {kBlue, std::nullopt, font});
-    }
-    // The status bar takes its place at the bottom from the window's size.
-    ::SendMessageA(Control("StatusBar1"), WM_SIZE, 0, 0);
+    applicationWindow_.reset(::CreateWindowExA(0, "STATIC", kApplicationTitle, WS_POPUP, 0, 0, 0, 0,
+                                               nullptr, nullptr, ::GetModuleHandleA(nullptr),
+                                               nullptr));
+    MakeLook();
+    NoticeList.clear();
     ::SetWindowTextA(TForm::Handle(), kMainWindowCaption);
     SetControlText("Label10", "");
-    for (const char* label : {"Label1", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8",
-                              "Label9", "Label10"}) {
-        FitLabel(Control(label));
+    // Closing is false from the window's construction on, and nothing clears it once set: the end
+    // of the session may already have been announced while the tray icon was being added (a call
+    // that lets messages of other threads in).
+    hintWindow_.SetHintPause(kHintPause);
+    hintWindow_.SetColor(kHintColor);
+    const bool firstRun = Globals->GetCID().empty();
+    if (firstRun && !RunFirstRun()) {
+        return;
     }
-    // The summary rows as designed: each label where the one before it ends.
-    SetLabelLeft(MainLabel::Label9, LabelLeft(MainLabel::Label8) + LabelWidth(MainLabel::Label8));
-    Closing = false;
-    // The window starts hidden in the tray when Hidden is set and a client id is stored.
-    const bool hidden = !Globals->GetCID().empty() && Globals->GetHidden();
-    if (!hidden) {
+    JvTrayIcon1.Tag = 1;
+    Startup.SetEnabled(true);
+    // The window starts hidden in the tray when Hidden is set, except after a first run.
+    if (firstRun || !Globals->GetHidden()) {
         Show();
     }
 }
+
+// The window closes for real (the program ends): its tray icon goes with it.
+void TVEK::FormClose() { JvTrayIcon1.SetActive(false); }
 
 bool TVEK::FormCloseQuery() {
     if (!Closing) {
@@ -114,101 +123,25 @@ bool TVEK::FormCloseQuery() {
     return Closing;
 }
 
-HWND TVEK::Label(MainLabel label) const { return ::GetDlgItem(TForm::Handle(), LabelId(label)); }
-
-void TVEK::FitLabel(HWND label) {
-    char caption[512] = {};
-    const int length = ::GetWindowTextA(label, caption, sizeof caption);
-    // Measured as the label shows it: "&&" as one "&".
-    RECT extent{0, 0, 0, 0};
-    const UniqueWindowDc dc(label);
-    const ScopedSelection font(dc.get(),
-                               reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
-    ::DrawTextA(dc.get(), caption, length, &extent, DT_CALCRECT | DT_SINGLELINE);
-    RECT place{};
-    ::GetWindowRect(label, &place);
-    ::SetWindowPos(label, nullptr, 0, 0, extent.right, place.bottom - place.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void TVEK::StartupTimer() {
+    Startup.SetEnabled(false);
+    RunQuietly([] {
+        Globals->SetCID(Globals->GetCID());
+        Globals->SetUpdateList(Globals->GetUpdateList());
+    });
+    UserXML.SetEnabled(true);
 }
 
-void TVEK::SetLabelCaption(MainLabel label, const std::string& caption) {
-    ::SetWindowTextA(Label(label), caption.c_str());
-    // The client id label keeps its width and ends in an ellipsis.
-    if (label != MainLabel::Label2) {
-        FitLabel(Label(label));
-    }
-}
-
-void TVEK::SetLabelHint(MainLabel label, const std::string& hint) { hints_[label] = hint; }
-
-int TVEK::LabelLeft(MainLabel label) {
-    RECT place{};
-    ::GetWindowRect(Label(label), &place);
-    ::MapWindowPoints(HWND_DESKTOP, TForm::Handle(), reinterpret_cast<POINT*>(&place), 2);
-    return place.left;
-}
-
-void TVEK::SetLabelLeft(MainLabel label, int left) {
-    RECT place{};
-    ::GetWindowRect(Label(label), &place);
-    ::MapWindowPoints(HWND_DESKTOP, TForm::Handle(), reinterpret_cast<POINT*>(&place), 2);
-    ::SetWindowPos(Label(label), nullptr, left, place.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-int TVEK::LabelWidth(MainLabel label) {
-    RECT place{};
-    ::GetWindowRect(Label(label), &place);
-    return place.right - place.left;
-}
-
-void TVEK::SetLabelVisible(MainLabel label, bool visible) {
-    ::ShowWindow(Label(label), visible ? SW_SHOW : SW_HIDE);
-}
-
-void TVEK::SetLightImage(StatusLight light, int imageIndex) {
-    lights_[light] = imageIndex;
-    ::InvalidateRect(::GetDlgItem(TForm::Handle(), LightId(light)), nullptr, TRUE);
-}
-
-LRESULT TVEK::DrawLight(const DRAWITEMSTRUCT& item) {
-    for (const auto& [light, image] : lights_) {
-        if (static_cast<int>(item.CtlID) == LightId(light)) {
-            ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-            ::ImageList_Draw(ImageList1.get(), image, item.hDC, item.rcItem.left, item.rcItem.top,
-                             ILD_NORMAL);
-            return TRUE;
-        }
-    }
-    return FALSE;
-}
-
-void TVEK::SetStatusText(const std::string& text) {
-    ::SendMessageA(Control("StatusBar1"), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void TVEK::SetVisible(bool visible) {
-    if (visible) {
-        Show();
-    } else {
-        Hide();
-    }
-}
-
-void TVEK::SetShowOnTaskbar(bool show) {
-    // With the button on, the window is unowned and an application window; with it off, the
-    // hidden owner takes the button, and a hidden window has none.
-    HWND window = TForm::Handle();
-    LONG_PTR style = ::GetWindowLongPtrA(window, GWL_EXSTYLE);
-    style = show ? (style | WS_EX_APPWINDOW) : (style & ~WS_EX_APPWINDOW);
-    ::SetWindowLongPtrA(window, GWL_EXSTYLE, style);
-    ::SetWindowLongPtrA(window, GWLP_HWNDPARENT,
-                        show ? 0 : reinterpret_cast<LONG_PTR>(taskbarOwner_.get()));
+void TVEK::LastVEKTimeTimer() {
+    RunQuietly([] { Globals->SetLastVEKTime(Now()); });
+    LastVEKTime.SetEnabled(false);
+    LastVEKTime.SetInterval(kHeartbeatInterval);
+    LastVEKTime.SetEnabled(true);
 }
 
 void TVEK::WMClientNotify(WPARAM wParam, LPARAM lParam) {
     if (wParam == 1) {
-        Show1Click();
+        ClickMenuItem(IDM_VEK_SHOW1);
         Globals->Log("Existing instance running and brought to front.", true);
     } else if (wParam == 2 && lParam == 1) {
         Globals->Log("Service application has started.", true);
@@ -222,13 +155,43 @@ LRESULT TVEK::WMQueryEndSession() {
     return 1;
 }
 
-void TVEK::Show1Click() { Globals->SetHidden(false); }
+void TVEK::Hide1Click() { Close(); }
 
-void TVEK::LastVEKTimeTimer() {
-    RunQuietly([this] { Globals->SetLastVEKTime(Now()); });
-    LastVEKTime.SetEnabled(false);
-    LastVEKTime.SetInterval(kHeartbeatInterval);
-    LastVEKTime.SetEnabled(true);
+// Until the window's creation has finished (the first-run account dialog is up), the dialog
+// comes to the front instead of the window.
+void TVEK::Show1Click() {
+    if (JvTrayIcon1.Tag == 1) {
+        Globals->SetHidden(false);
+        return;
+    }
+    HWND active = ::GetActiveWindow();
+    if (active == nullptr) {
+        active = ::GetLastActivePopup(applicationWindow_.get());
+    }
+    ::SetForegroundWindow(active);
+}
+
+void TVEK::JvTrayIcon1DblClick() { ClickMenuItem(IDM_VEK_SHOW1); }
+
+void TVEK::Exit1Click() {
+    Closing = true;
+    Close();
+}
+
+void TVEK::Exit2Click() { ClickMenuItem(IDM_VEK_EXIT1); }
+
+void TVEK::Button7Click() { CheckIP(); }
+
+void TVEK::ClickMenuItem(int id) {
+    ::SendMessageA(TForm::Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+// The cycle's hooks of the desktop client log its lines, with the status-bar echo as asked.
+void TVEK::Log(const std::string& text, bool statusEcho) { Globals->Log(text, statusEcho); }
+
+void TVEK::ClientIdDisabled(TIPCheckCycle& cycle) {
+    cycle.StopIPWatchers();
+    Log("ClientID disabled by master account.", true);
 }
 
 } // namespace vek

@@ -1,25 +1,39 @@
 #pragma once
-// The desktop client's main window TVEK: class "TVEK", caption "Tarvo VEK v3.0.4". It holds the
-// status rows the core writes, answers WM_CLIENTNOTIFY, hides on a plain close and closes for
-// real at log-off or shutdown, and writes the heartbeat the service watches.
+// The desktop client's main window TVEK: class "TVEK", caption "Tarvo VEK v3.0.4". A small status
+// window that lives in the notification area. It holds the status rows the core writes, the
+// menus and the tray icon; runs the first-run registration when no client id is stored; owns the
+// desktop's timers and its IP check cycle; answers WM_CLIENTNOTIFY; hides on a plain close and
+// closes for real on Exit or at the end of the session; and writes the heartbeat the service
+// watches.
 #include "Form.h"
+#include "HintWindow.h"
+#include "IPCheckCycle.h"
 #include "MainWindowIntf.h"
+#include "NoticeList.h"
 #include "Timer.h"
+#include "TrayIcon.h"
 #include "WinHandles.h"
 #include "WindowIdentity.h"
+#include "pvlUrl.h"
 
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace vek {
 
 extern const TFormSpec kVEKFormSpec;
 
-class TVEK final : public TForm, public IMainWindow {
+class TVEK final : public TForm, public IMainWindow, private IIPCheckHooks {
 public:
     static constexpr UINT kHeartbeatInterval = 60000;
+    static constexpr UINT kNextIPWatchInterval = 1000;
+    static constexpr UINT kExternalIntervalAtCreation = 10000;
+    static constexpr UINT kHintPause = 50;
 
-    // Creates the window; it is the core's main window from the start of its creation.
+    // Creates the window; it is the core's main window from the start of its creation. Without a
+    // stored client id the account dialog runs first; when the user gives up there, the program
+    // is asked to end (WM_QUIT is posted) and the window stays hidden.
     TVEK();
     ~TVEK() override;
 
@@ -40,27 +54,85 @@ public:
     int LightImage(StatusLight light) const { return lights_.at(light); }
     const std::string& LabelHint(MainLabel label) { return hints_[label]; }
 
+    // The IP check cycle; its two watchers are the window's watch timers.
+    TTimer& InternalIPWatcher() { return cycle_.InternalIPWatcher; }
+    TTimer& ExternalIPWatcher() { return cycle_.ExternalIPWatcher; }
+    void CheckIP() { cycle_.CheckIP(); }
+    void ScheduleIPCheck(bool internal, UINT interval) {
+        cycle_.ScheduleIPCheck(internal, interval);
+    }
+    void StopIPWatchers() { cycle_.StopIPWatchers(); }
+
+    // Enables or disables a menu item of either menu by its component name.
+    void SetMenuItemEnabled(std::string_view name, bool enabled);
+    // The tray icon's menu.
+    HMENU PopupMenu1() const { return ::GetSubMenu(popupMenu_.get(), 0); }
+    // The hint window of the info pictures and the summary labels.
+    const THintWindow& HintWindow() const { return hintWindow_; }
+    // The hidden application window: it owns the main window while its taskbar button is off,
+    // and the dialogs made without an owner.
+    HWND ApplicationWindow() const { return applicationWindow_.get(); }
+
+    TTimer NextIPWatchTimer;
+    TTimer Startup;
+    TTimer UserXML;
     TTimer LastVEKTime;
+    TTrayIcon JvTrayIcon1;
+    TpvlUrl pvlUrl1;
+    // Pending notices and alerts: the notice fetch fills it, the notice pop-up reads it; it goes
+    // with the window object.
+    TNoticeList NoticeList;
 
 private:
+    // Unit1.cpp: creation, closing, the timers and the messages, the cycle's hooks.
     void FormCreate();
     bool FormCloseQuery() override;
+    void FormClose() override;
+    void StartupTimer();
+    void LastVEKTimeTimer();
     void WMClientNotify(WPARAM wParam, LPARAM lParam);
     LRESULT WMQueryEndSession();
+    void Hide1Click();
     void Show1Click();
-    void LastVEKTimeTimer();
-    LRESULT DrawLight(const DRAWITEMSTRUCT& item);
+    void JvTrayIcon1DblClick();
+    void Exit1Click();
+    void Exit2Click();
+    void Button7Click();
+    void ClickMenuItem(int id);
+    void ActivateTrayIcon();
+    void Log(const std::string& text, bool statusEcho) override;
+    void ClientIdDisabled(TIPCheckCycle& cycle) override;
 
+    // Unit1Account.cpp: the first run and the "Edit" button.
+    bool RunFirstRun();
+    void Button4Click();
+
+    // Unit1Menus.cpp: the menu items' actions and the web links.
+    void RegisterMenuActions();
+    void OpenLink(const std::string& url);
+    void CopyToClipboard(const std::string& text);
+    void OpenLog(const char* fileName);
+
+    // Unit1Hints.cpp: the hints of the info pictures and the summary labels.
+    void RegisterHints();
+    void HintOnHover(int id, std::function<std::string()> hint);
+
+    // Unit1Status.cpp: the look of the status rows.
+    void MakeLook();
+    static int LabelId(MainLabel label);
     HWND Label(MainLabel label) const;
-    // Sizes a label to its caption, as an auto-sized label does.
-    void FitLabel(HWND label);
+    LRESULT DrawLight(const DRAWITEMSTRUCT& item);
 
     bool Closing = false;
     UniqueImageList ImageList1;
-    // Owns the main window while its taskbar button is off, as a hidden application window does.
-    UniqueWindow taskbarOwner_;
+    UniqueMenu popupMenu_;
+    UniqueWindow applicationWindow_;
+    THintWindow hintWindow_;
+    TIPCheckCycle cycle_;
     std::map<MainLabel, std::string> hints_;
-    std::map<StatusLight, int> lights_;
+    std::map<StatusLight, int> lights_{{StatusLight::JvImageSquare1, LightNeutral},
+                                       {StatusLight::JvImageSquare2, LightNeutral},
+                                       {StatusLight::JvImageSquare3, LightNeutral}};
 };
 
 } // namespace vek

@@ -12,6 +12,7 @@
 #define IDB_BRAND 122
 #define IDB_INFO 123
 #define IDB_CLOSE 124
+#define IDB_BUSY 125
 
 /* The main window's template and menus; the other windows' templates are in their sections. */
 #define IDD_VEK 100
@@ -72,8 +73,27 @@
 #define IDM_VEK_N5 1083
 #define IDM_VEK_EXIT2 1084
 
-/* TUserPass: the account dialog. */
+/* TUserPass: the account dialog. Its OK and Cancel buttons have the dialog's own ids, so that
+   Enter and Esc press them. */
 #define IDD_USERPASS 101
+#define IDC_USERPASS_BUTTON1 1 /* IDOK */
+#define IDC_USERPASS_BUTTON2 2 /* IDCANCEL */
+#define IDC_USERPASS_IMAGE1 1100
+#define IDC_USERPASS_LABEL1 1101
+#define IDC_USERPASS_LABEL2 1102
+#define IDC_USERPASS_LABEL3 1103
+#define IDC_USERPASS_LABEL4 1104
+#define IDC_USERPASS_LABEL5 1105
+#define IDC_USERPASS_LABEL6 1106
+#define IDC_USERPASS_LABEL7 1107
+#define IDC_USERPASS_LABEL8 1108
+#define IDC_USERPASS_LABEL9 1109
+#define IDC_USERPASS_LABEL10 1110
+#define IDC_USERPASS_LABEL11 1111
+#define IDC_USERPASS_LABEL12 1112
+#define IDC_USERPASS_EDIT1 1121
+#define IDC_USERPASS_EDIT2 1122
+#define IDC_USERPASS_JVGIFANIMATOR1 1130
 
 /* THostSelect: the host selection dialog. Save and Cancel carry the dialog manager's ids of the
    Enter and Esc keys (IDOK, IDCANCEL). */

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Draws the program's pictures into this folder: the application icon, the status lights, the
-logo and brand pictures, the info picture and the pop-up's close picture. Run it by hand after a
-change (Debian: python3-pil and fonts-dejavu-core); the resource script takes the files as they
-are committed."""
+logo and brand pictures, the info picture, the account dialog's busy animation and the pop-up's
+close picture. Run it by hand after a change (Debian: python3-pil and fonts-dejavu-core); the
+resource script takes the files as they are committed."""
 from pathlib import Path
 
 from PIL import Image, ImageDraw, ImageFont
@@ -106,6 +106,28 @@ def info():
     reduced(picture, 14, 14).convert("RGB").save(HERE / "Info.bmp")
 
 
+def busy():
+    """The account dialog's busy animation: eight 32 x 32 frames in a row, on white, of a ring of
+    eight dots whose dark head turns one step a frame, its tail fading behind it."""
+    import math
+    steps = 8
+    strip = Image.new("RGB", (32 * steps, 32), WHITE)
+    for frame in range(steps):
+        picture, draw = canvas(32, 32, WHITE + (255,))
+        s = SCALE
+        for dot in range(steps):
+            angle = 2 * math.pi * dot / steps - math.pi / 2
+            cx, cy = 16 + 11 * math.cos(angle), 16 + 11 * math.sin(angle)
+            age = (frame - dot) % steps  # 0: the head
+            shade = min(1.0, age / (steps - 2))
+            colour = tuple(int(a + (b - a) * shade) for a, b in zip(DARK_BLUE, (222, 230, 240)))
+            radius = 3.4 - 0.15 * age
+            draw.ellipse([(cx - radius) * s, (cy - radius) * s, (cx + radius) * s,
+                          (cy + radius) * s], fill=colour)
+        strip.paste(reduced(picture, 32, 32).convert("RGB"), (frame * 32, 0))
+    strip.save(HERE / "Busy.bmp")
+
+
 def close():
     picture, draw = canvas(10, 10, WHITE + (255,))
     s = SCALE
@@ -121,4 +143,5 @@ if __name__ == "__main__":
     panel(123, 159, "Tarvo VEK", "dynamic DNS", "Logo.bmp")
     panel(123, 131, "Tarvo VEK", "dynamic DNS", "Brand.bmp")
     info()
+    busy()
     close()

@@ -1,72 +1,84 @@
-// The main window on the window layer: its components, what the core draws on it, the messages
-// of a second instance and of the service, and hiding on close.
-#include "CoreFixture.h"
-#include "FormDriver.h"
-#include "HandlerBoundary.h"
-#include "ScopedGlobals.h"
-#include "Unit1.h"
+// The main window: its components and menus, what the core draws on it, the messages of a second
+// instance and of the service, hiding to the tray and showing from it, exiting, its timers and
+// the heartbeat.
+#include "CycleFakes.h"
+#include "MainWindowFixture.h"
 
-#include <commctrl.h>
+#include "ControlIds.h"
 
 namespace vek::testing {
 namespace {
 
-class MainWindowTest : public CoreTest {
-protected:
-    void SetUp() override {
-        CoreTest::SetUp();
-        globals_ = MakeGlobals();
-        installed_.emplace(*globals_);
-        Globals->SetCID("client-7");
-    }
-    void MakeWindow() {
-        window = std::make_unique<TVEK>();
-        PumpUntilIdle();
-    }
-    // The status bar's echo of the last log line, without its time.
-    std::string StatusEcho() const {
-        char text[256] = {};
-        ::SendMessageA(window->Control("StatusBar1"), SB_GETTEXTA, 0,
-                       reinterpret_cast<LPARAM>(text));
-        const std::string echo = text;
-        const std::size_t colon = echo.find(": ");
-        return colon == std::string::npos ? echo : echo.substr(colon + 2);
-    }
-    bool HiddenSetting() const { return Raw("Hidden") && Raw("Hidden")->data[0] == 1; }
-
-private:
-    std::unique_ptr<TVEKGlobals> globals_;
-    std::optional<ScopedGlobals> installed_;
-
-protected:
-    // Made after Globals, and gone before it.
-    std::unique_ptr<TVEK> window;
-};
-
-TEST_F(MainWindowTest, IsFoundByItsClassAndCaptionAndShowsItsComponents) {
+TEST_F(MainWindowTest, IsFoundByItsClassAndCaptionAndHoldsItsComponents) {
     MakeWindow();
     EXPECT_EQ(::FindWindowA("TVEK", "Tarvo VEK v3.0.4"), window->Handle());
     RECT client{};
     ::GetClientRect(window->Handle(), &client);
     EXPECT_EQ(client.right, 464);
     EXPECT_EQ(client.bottom, 178);
+    const LONG_PTR style = ::GetWindowLongPtrA(window->Handle(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+              WS_SYSMENU | WS_MINIMIZEBOX);
     struct Expected {
         const char* name;
         const char* caption;
+        PixelRect place;
     };
-    for (const Expected& control : {Expected{"GroupBox1", "Status"},
-                                    {"Label3", "Updating: "},
-                                    {"Label1", "IP: Unknown"},
-                                    {"Label10", ""},
-                                    {"Button4", "Edit"},
-                                    {"Button1", "Select Hosts"},
-                                    {"Button7", "Refresh Now"}}) {
-        EXPECT_EQ(window->ControlText(control.name), control.caption) << control.name;
+    // Each row: a light, its labels, an info picture and a button.
+    for (const Expected& c : {Expected{"Image1", nullptr, {0, 0, 123, 159}},
+                              {"GroupBox1", "Status", {129, 3, 329, 150}},
+                              {"JvImageSquare2", "", {138, 24, 24, 24}},
+                              {"Label2", "Client ID: ", {168, 24, 180, 13}},
+                              {"Image2", nullptr, {352, 29, 14, 14}},
+                              {"Button4", "Edit", {372, 25, 75, 23}},
+                              {"JvImageSquare3", "", {138, 69, 24, 24}},
+                              {"Label3", "Updating: ", {168, 69, -1, 13}},
+                              {"Image3", nullptr, {352, 74, 14, 14}},
+                              {"Button1", "Select Hosts", {372, 70, 75, 23}},
+                              {"JvImageSquare1", "", {138, 114, 24, 24}},
+                              {"Label1", "IP: Unknown", {168, 114, -1, 13}},
+                              {"Label10", "", {168, 127, -1, 13}},
+                              {"Image4", nullptr, {352, 119, 14, 14}},
+                              {"Button7", "Refresh Now", {372, 115, 75, 23}}}) {
+        const PixelRect place = window->ControlPlace(c.name);
+        EXPECT_EQ(place.left, c.place.left) << c.name;
+        EXPECT_EQ(place.top, c.place.top) << c.name;
+        EXPECT_TRUE(c.place.width < 0 || place.width == c.place.width) << c.name;
+        EXPECT_EQ(place.height, c.place.height) << c.name;
+        EXPECT_TRUE(c.caption == nullptr || window->ControlText(c.name) == c.caption) << c.name;
     }
-    EXPECT_EQ(window->ControlPlace("JvImageSquare1").width, 24);
-    EXPECT_EQ(window->ControlPlace("Image1").width, 123);
     EXPECT_FALSE(IsShown(*window, "Label11"));
+    // As the user first sees it: once the start timer has filled the labels.
+    timers.Advance(1);
     SaveScreenshot(window->Handle(), "main-window");
+}
+
+TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
+    MakeWindow();
+    const auto tree = [](const std::vector<MenuItem>& items) {
+        std::string text;
+        for (const MenuItem& item : items) {
+            text += std::string(item.depth * 2, ' ') + item.name + " " + item.caption +
+                    (item.enabled ? "" : " (off)") + (item.isDefault ? " (default)" : "") + "\n";
+        }
+        return text;
+    };
+    EXPECT_EQ(tree(MenuTree(*window, ::GetMenu(window->Handle()))),
+              "File1 File\n  Options1 Preferences\n  N1 -\n  Hide1 Hide\n  N3 -\n  Exit1 Exit\n"
+              "Edit1 Edit\n  CopyIPAddress1 Copy IP Address (off)\n  CopyClientID1 Copy Client ID\n"
+              "ools1 Tools\n  OpenPortCheckTool1 Open Port Check Tool\n"
+              "  DomainRegistrationSearch1 Domain Registration Search\n"
+              "  CheckanOpenRelay1 Check An Open Relay\n  N2 -\n  Logs1 Logs\n"
+              "    GraphicalClientLog1 Graphical Client Log\n"
+              "    BackgroundServiceLog1 Background Service Log\n"
+              "Help1 Help\n  GettingStarted1 Getting Started\n  Support1 Support\n  N4 -\n"
+              "  ermsofService1 Terms of Service\n");
+    EXPECT_EQ(tree(MenuTree(*window, window->PopupMenu1())),
+              "Show1 Show (default)\nCopyIPAddress2 Copy IP Address (off)\nN5 -\nExit2 Exit\n");
+    window->SetMenuItemEnabled("CopyIPAddress1", true);
+    window->SetMenuItemEnabled("CopyIPAddress2", true);
+    EXPECT_NE(tree(MenuTree(*window, window->PopupMenu1())).find("Copy IP Address\n"),
+              std::string::npos);
 }
 
 TEST_F(MainWindowTest, CoreDrawsTheSummaryRowAndTheStatusBar) {
@@ -89,8 +101,36 @@ TEST_F(MainWindowTest, CoreDrawsTheSummaryRowAndTheStatusBar) {
     EXPECT_EQ(window->ControlText("Label8"), "1");
     Globals->Log("Checking Remote IP address", true);
     EXPECT_EQ(StatusEcho(), "Checking Remote IP address");
-    window->SetLightImage(StatusLight::JvImageSquare1, LightGood);
-    EXPECT_EQ(window->LightImage(StatusLight::JvImageSquare1), LightGood);
+}
+
+TEST_F(MainWindowTest, EachLightDrawsItsImage) {
+    MakeWindow();
+    timers.Advance(1);
+    Globals->SetUpdateList("h[]=home.demo.example&g[]=family");
+    struct Case {
+        int image;
+        const char* screenshot;
+        // Which colour channel rules the light's middle (none: pale grey).
+        int strongest;
+    };
+    for (const Case& c : {Case{LightNeutral, "main-window-lights-neutral", -1},
+                          {LightGood, "main-window-lights-good", 1},
+                          {LightFault, "main-window-lights-fault", 0}}) {
+        for (const StatusLight light : {StatusLight::JvImageSquare1, StatusLight::JvImageSquare2,
+                                        StatusLight::JvImageSquare3}) {
+            window->SetLightImage(light, c.image);
+        }
+        SaveScreenshot(window->Handle(), c.screenshot);
+        RECT place{};
+        ::GetWindowRect(window->Control("JvImageSquare1"), &place);
+        const UniqueWindowDc screen(nullptr);
+        const COLORREF middle = ::GetPixel(screen.get(), place.left + 12, place.top + 15);
+        const int channels[] = {GetRValue(middle), GetGValue(middle), GetBValue(middle)};
+        const int strongest = static_cast<int>(
+            std::max_element(std::begin(channels), std::end(channels)) - std::begin(channels));
+        const bool grey = channels[0] == channels[1] && channels[1] == channels[2];
+        EXPECT_EQ(grey ? -1 : strongest, c.strongest) << c.screenshot;
+    }
 }
 
 TEST_F(MainWindowTest, AnswersAnotherInstanceAndTheService) {
@@ -115,21 +155,135 @@ TEST_F(MainWindowTest, AnswersAnotherInstanceAndTheService) {
     EXPECT_FALSE(HiddenSetting());
 }
 
-TEST_F(MainWindowTest, CloseBoxHidesUntilTheSessionEnds) {
-    MakeWindow();
-    ::SendMessageA(window->Handle(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(::IsWindow(window->Handle()));
-    EXPECT_FALSE(window->Visible());
-    EXPECT_TRUE(HiddenSetting());
-    // Without a taskbar button: owned by the hidden application window, not an application window.
-    EXPECT_NE(::GetWindow(window->Handle(), GW_OWNER), nullptr);
-    EXPECT_EQ(::GetWindowLongPtrA(window->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+TEST_F(MainWindowTest, HidingKeepsTheTrayIconAndDropsTheTaskbarButton) {
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"close box", [this] { ::SendMessageA(window->Handle(), WM_CLOSE, 0, 0); }},
+        {"File > Hide", [this] { ChooseMenuItem(*window, ::GetMenu(window->Handle()), "Hide1"); }},
+    };
+    for (const auto& [way, hide] : ways) {
+        Globals->SetHidden(false);
+        MakeWindow();
+        ASSERT_TRUE(HasTaskbarButton()) << way;
+        hide();
+        ASSERT_TRUE(::IsWindow(window->Handle())) << way;
+        EXPECT_FALSE(window->Visible()) << way;
+        EXPECT_TRUE(HiddenSetting()) << way;
+        EXPECT_FALSE(HasTaskbarButton()) << way;
+        EXPECT_TRUE(trayArea.shown) << way;
+    }
+}
 
-    EXPECT_EQ(::SendMessageA(window->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
-    ::SendMessageA(window->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(window->Handle(), nullptr);
-    MSG quit;
-    EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+TEST_F(MainWindowTest, TheTrayShowsTheWindowByItsMenuAndByADoubleClick) {
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"tray Show", [this] { ChooseMenuItem(*window, window->PopupMenu1(), "Show1"); }},
+        {"double-click", [this] { TrayMouse(WM_LBUTTONDBLCLK); }},
+    };
+    for (const auto& [way, show] : ways) {
+        Globals->SetHidden(true);
+        MakeWindow();
+        // Hidden at start: only the tray icon shows.
+        ASSERT_FALSE(window->Visible()) << way;
+        EXPECT_TRUE(trayArea.shown) << way;
+        EXPECT_EQ(trayArea.tip, "Tarvo VEK") << way;
+        show();
+        EXPECT_TRUE(window->Visible()) << way;
+        EXPECT_FALSE(HiddenSetting()) << way;
+        EXPECT_TRUE(HasTaskbarButton()) << way;
+    }
+}
+
+// File > Exit, tray Exit, and the close box once the session ends.
+TEST_F(MainWindowTest, ExitOrTheEndOfTheSessionEndsTheProgramAndRemovesTheTrayIcon) {
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Exit1", [this] { ChooseMenuItem(*window, ::GetMenu(window->Handle()), "Exit1"); }},
+        {"Exit2", [this] { ChooseMenuItem(*window, window->PopupMenu1(), "Exit2"); }},
+        {"session end",
+         [this] {
+             EXPECT_EQ(::SendMessageA(window->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+             ::SendMessageA(window->Handle(), WM_CLOSE, 0, 0);
+         }},
+    };
+    for (const auto& [way, end] : ways) {
+        MakeWindow();
+        end();
+        EXPECT_EQ(window->Handle(), nullptr) << way;
+        EXPECT_TRUE(TakeQuit()) << way;
+        EXPECT_FALSE(trayArea.shown) << way;
+        EXPECT_EQ(trayArea.calls.back().message, static_cast<DWORD>(NIM_DELETE)) << way;
+    }
+}
+
+TEST_F(MainWindowTest, TimersStartWithTheirIntervalsAndStartupFillsTheLabels) {
+    MakeWindow();
+    struct Case {
+        const char* name;
+        const TTimer& timer;
+        UINT interval;
+        bool enabled;
+    };
+    for (const Case& c : {Case{"InternalIPWatcher", window->InternalIPWatcher(), 5000, false},
+                          {"ExternalIPWatcher", window->ExternalIPWatcher(), 10000, false},
+                          {"NextIPWatchTimer", window->NextIPWatchTimer, 1000, true},
+                          {"Startup", window->Startup, 1, true},
+                          {"UserXML", window->UserXML, 1, false},
+                          {"LastVEKTime", window->LastVEKTime, 1, true}}) {
+        EXPECT_EQ(c.timer.Interval(), c.interval) << c.name;
+        EXPECT_EQ(c.timer.Enabled(), c.enabled) << c.name;
+    }
+    EXPECT_EQ(window->JvTrayIcon1.Tag, 1);
+    timers.Advance(1);
+    EXPECT_FALSE(window->Startup.Enabled());
+    EXPECT_TRUE(window->UserXML.Enabled());
+    EXPECT_EQ(window->ControlText("Label2"), "Client ID: client-7");
+    EXPECT_EQ(window->ControlText("Label4"), "0");
+}
+
+TEST_F(MainWindowTest, TheHeartbeatIsWrittenAtStartThenEveryMinuteNeverFaster) {
+    MakeWindow();
+    const double start = clock.Now();
+    const double millisecond = 1.0 / 86400000;
+    timers.Advance(1);
+    EXPECT_NEAR(Globals->GetLastVEKTime(), start + millisecond, millisecond / 2);
+    timers.Advance(59999);
+    EXPECT_NEAR(Globals->GetLastVEKTime(), start + millisecond, millisecond / 2);
+    timers.Advance(1);
+    EXPECT_NEAR(Globals->GetLastVEKTime(), start + 60001 * millisecond, millisecond / 2);
+    EXPECT_EQ(window->LastVEKTime.Interval(), TVEK::kHeartbeatInterval);
+}
+
+TEST_F(MainWindowTest, RefreshNowChecksTheAddressAtOnce) {
+    MakeWindow();
+    ScriptedNetwork network;
+    Click(*window, "Button7");
+    EXPECT_EQ(network.boundIPs.size(), 1u);
+    // The empty answer failed the check: the next one is armed.
+    EXPECT_TRUE(window->ExternalIPWatcher().Enabled());
+    EXPECT_EQ(window->ExternalIPWatcher().Interval(), 10000u);
+}
+
+// The menu opens at the cursor, here over the main window, so that the screenshot shows both.
+TEST_F(MainWindowTest, TheTrayMenuOpensAtTheCursorAndClosesCleanly) {
+    MakeWindow();
+    timers.Advance(1);
+    RECT place{};
+    ::GetWindowRect(window->Handle(), &place);
+    ::SetCursorPos(place.left + 200, place.top + 60);
+    bool menuShown = false;
+    PostedAction inMenu([&] {
+        menuShown = ::IsWindowVisible(::FindWindowA("#32768", nullptr)) != FALSE;
+        SaveScreenshot(window->Handle(), "main-window-tray-menu");
+        ::EndMenu();
+    });
+    TrayMouse(WM_RBUTTONUP);
+    EXPECT_TRUE(menuShown);
+    // WM_NULL follows the menu, so that it closes when the user clicks elsewhere.
+    MSG next;
+    bool nullPosted = false;
+    while (::PeekMessageA(&next, window->JvTrayIcon1.Handle(), 0, 0, PM_REMOVE)) {
+        nullPosted = nullPosted || next.message == WM_NULL;
+    }
+    EXPECT_TRUE(nullPosted);
+    EXPECT_TRUE(window->Visible());
 }
 
 } // namespace

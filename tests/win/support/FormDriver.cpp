@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace vek::testing {
 
 int MessageBoxScript::MessageBoxA(HWND, const std::string& text, const std::string& caption,
@@ -41,6 +43,54 @@ void ModalScript::Showing(TForm& form) {
 UINT ProgramLaunches::WinExec(const std::string& commandLine, UINT showCommand) {
     launched.push_back({commandLine, showCommand});
     return answer;
+}
+
+BOOL NotifyIconRecorder::Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
+    calls.push_back({message, data->hWnd, data->uCallbackMessage, data->szTip});
+    BOOL answer = TRUE;
+    if (!answers.empty()) {
+        answer = answers.front();
+        answers.pop_front();
+    }
+    if (answer) {
+        shown = message != NIM_DELETE;
+        tip = data->szTip;
+    }
+    return answer;
+}
+
+int NotifyIconRecorder::Count(DWORD message) const {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [message](const Call& call) {
+        return call.message == message;
+    }));
+}
+
+namespace {
+constexpr UINT kRunAction = WM_APP + 7;
+}
+
+PostedAction::PostedAction(std::function<void()> action)
+    : action_(std::move(action)),
+      window_(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                ::GetModuleHandleA(nullptr), nullptr)) {
+    ::SetWindowSubclass(window_, &PostedAction::Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+    ::PostMessageA(window_, kRunAction, 0, 0);
+}
+
+PostedAction::~PostedAction() {
+    ::RemoveWindowSubclass(window_, &PostedAction::Proc, 1);
+    ::DestroyWindow(window_);
+}
+
+LRESULT CALLBACK PostedAction::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR self) {
+    if (message == kRunAction) {
+        auto& posted = *reinterpret_cast<PostedAction*>(self);
+        posted.ran_ = true;
+        posted.action_();
+        return 0;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 void Click(TForm& form, std::string_view name) {

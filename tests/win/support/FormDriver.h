@@ -76,6 +76,51 @@ private:
     seams::Seam<seams::IProgramLauncher>::Override override_{*this};
 };
 
+// Records what is asked of the notification area and answers from a script (TRUE when the
+// script is empty): which icons it holds, and their hints.
+class NotifyIconRecorder final : public seams::INotifyIconApi {
+public:
+    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
+
+    struct Call {
+        DWORD message;
+        HWND window;
+        UINT callbackMessage;
+        std::string tip;
+    };
+    std::vector<Call> calls;
+    std::deque<BOOL> answers;
+    // Whether an icon is in the notification area now, and its hint.
+    bool shown = false;
+    std::string tip;
+    int Count(DWORD message) const;
+
+private:
+    seams::Seam<seams::INotifyIconApi>::Override override_{*this};
+};
+
+// Runs an action from inside whatever message loop dispatches next: a message is posted when the
+// object is made, and the action runs when it is dispatched. The way into a loop that a handler
+// under test runs (a menu's loop, the nested pump of a request under way) without waiting on the
+// clock.
+class PostedAction {
+public:
+    explicit PostedAction(std::function<void()> action);
+    ~PostedAction();
+    PostedAction(const PostedAction&) = delete;
+    PostedAction& operator=(const PostedAction&) = delete;
+
+    bool Ran() const { return ran_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                 UINT_PTR id, DWORD_PTR self);
+
+    std::function<void()> action_;
+    HWND window_;
+    bool ran_ = false;
+};
+
 // A click on a control: a button's click, or the mouse pressed and released in the middle of any
 // other control.
 void Click(TForm& form, std::string_view name);

@@ -1,0 +1,58 @@
+// The main window's roads through the account dialog: the first run, while no client id is
+// stored, and the "Edit" button beside the client id.
+#include "Unit1.h"
+
+#include "UiSeams.h"
+#include "Unit4.h"
+#include "VEKGlobals.h"
+
+namespace vek {
+namespace {
+
+constexpr char kConfirmCancel[] = "It is required that you fill out the previous entries to "
+                                  "continue.  Are you sure you wish to cancel?";
+// An IP check and a notice fetch right after a new registration.
+constexpr UINT kAtOnce = 1;
+
+} // namespace
+
+// Returns false when the user gave up: the program is asked to end.
+bool TVEK::RunFirstRun() {
+    // Made without an owner: the hidden application window owns it.
+    TUserPass dialog(applicationWindow_.get());
+    do {
+        dialog.SetControlText("Edit1", "");
+        dialog.SetControlText("Edit2", "");
+        if (dialog.ShowModal() == mrCancel &&
+            seams::MessageBoxes().MessageBoxA(nullptr, kConfirmCancel, kApplicationTitle,
+                                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+                IDYES) {
+            ::PostQuitMessage(0);
+            return false;
+        }
+    } while (Globals->GetCID().empty());
+    // Host selection opens as soon as the message loop runs: "Select Hosts" is clicked.
+    HWND selectHosts = Control("Button1");
+    ::PostMessageA(selectHosts, WM_LBUTTONDOWN, 0, 0);
+    ::PostMessageA(selectHosts, WM_LBUTTONUP, 0, 0);
+    return true;
+}
+
+void TVEK::Button4Click() {
+    TUserPass dialog(TForm::Handle());
+    if (dialog.ShowModal() != mrOk) {
+        return;
+    }
+    Globals->MissingHosts.Clear();
+    // The next successful check submits the address for the new registration.
+    Globals->SetCurrentIP("");
+    SetLightImage(StatusLight::JvImageSquare2, LightNeutral);
+    SetLightImage(StatusLight::JvImageSquare3, LightNeutral);
+    ScheduleIPCheck(false, kAtOnce);
+    UserXML.SetEnabled(false);
+    UserXML.SetInterval(kAtOnce);
+    UserXML.SetEnabled(true);
+    Globals->ClearMissingHosts();
+}
+
+} // namespace vek

@@ -1,0 +1,64 @@
+// The main window's menus and its logo: hiding, showing and exiting, copies to the clipboard, the
+// web links and the log viewers.
+#include "Unit1.h"
+
+#include "ClassLibError.h"
+#include "ControlIds.h"
+#include "UiSeams.h"
+#include "VEKGlobals.h"
+#include "WebSite.h"
+
+#include <utility>
+
+namespace vek {
+
+void TVEK::RegisterMenuActions() {
+    OnCommand(IDM_VEK_HIDE1, [this] { Hide1Click(); });
+    OnCommand(IDM_VEK_EXIT1, [this] { Exit1Click(); });
+    OnCommand(IDM_VEK_SHOW1, [this] { Show1Click(); });
+    OnCommand(IDM_VEK_EXIT2, [this] { Exit2Click(); });
+    OnCommand(IDM_VEK_COPYCLIENTID1, [this] { CopyToClipboard(Globals->GetCID()); });
+    // The address alone, as the last IP check accepted it.
+    OnCommand(IDM_VEK_COPYIPADDRESS1, [this] { CopyToClipboard(Globals->CurrentIP); });
+    OnCommand(IDM_VEK_COPYIPADDRESS2, [this] { CopyToClipboard(Globals->CurrentIP); });
+    OnCommand(IDM_VEK_GRAPHICALCLIENTLOG1, [this] { OpenLog(kLogFileName); });
+    OnCommand(IDM_VEK_BACKGROUNDSERVICELOG1, [this] { OpenLog(kServiceLogFileName); });
+    const std::pair<int, std::string> links[] = {
+        {IDM_VEK_GETTINGSTARTED1, WebSiteUrl("getting_started.php")},
+        {IDM_VEK_SUPPORT1, WebSiteUrl("support/")},
+        {IDM_VEK_ERMSOFSERVICE1, WebSiteUrl("legal/tos.php")},
+        {IDM_VEK_DOMAINREGISTRATIONSEARCH1, WebSiteUrl("domain-search.php")},
+        {IDC_VEK_IMAGE1, WebSiteUrl("")},
+        {IDM_VEK_OPENPORTCHECKTOOL1, PortCheckToolUrl()},
+        {IDM_VEK_CHECKANOPENRELAY1, OpenRelayToolUrl()},
+    };
+    for (const auto& [id, url] : links) {
+        OnCommand(id, [this, url] { OpenLink(url); });
+    }
+}
+
+void TVEK::SetMenuItemEnabled(std::string_view name, bool enabled) {
+    const UINT id = static_cast<UINT>(IdOf(name));
+    const UINT state = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
+    ::EnableMenuItem(::GetMenu(TForm::Handle()), id, state);
+    ::EnableMenuItem(PopupMenu1(), id, state);
+}
+
+void TVEK::OpenLink(const std::string& url) {
+    pvlUrl1.Url = url;
+    pvlUrl1.LaunchUrl();
+}
+
+// Plain text, replacing what the clipboard held.
+void TVEK::CopyToClipboard(const std::string& text) {
+    if (!seams::Clipboard().SetText(TForm::Handle(), text)) {
+        throw EClassLibError("Cannot open clipboard");
+    }
+}
+
+// The command line as it is built, the path unquoted; whether Notepad started is not looked at.
+void TVEK::OpenLog(const char* fileName) {
+    seams::Programs().WinExec("notepad.exe " + Globals->GetLogPath() + fileName, SW_SHOWNORMAL);
+}
+
+} // namespace vek

@@ -1,0 +1,277 @@
+#include "HintWindow.h"
+
+#include "HandlerBoundary.h"
+#include "WindowClass.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vek {
+namespace {
+
+constexpr char kWindowClass[] = "TVEKHintWindow";
+constexpr int kMarginX = 3;
+constexpr int kMarginY = 2;
+// The hint's top edge below the cursor's hot spot, clear of the arrow.
+constexpr int kBelowCursor = 20;
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+class MarkupReader {
+public:
+    std::vector<THintLine> Read(std::string_view markup) {
+        for (std::size_t at = 0; at < markup.size(); ++at) {
+            const char c = markup[at];
+            if (c == '\r' || c == '\n') {
+                // CR LF is one line end.
+                if (c == '\r' && at + 1 < markup.size() && markup[at + 1] == '\n') {
+                    ++at;
+                }
+                lines_.emplace_back();
+                continue;
+            }
+            if (c == '<') {
+                const std::size_t close = markup.find('>', at);
+                if (close != std::string_view::npos &&
+                    ApplyTag(LowerAscii(markup.substr(at + 1, close - at - 1)))) {
+                    at = close;
+                    continue;
+                }
+            }
+            Append(c);
+        }
+        return lines_;
+    }
+
+private:
+    bool ApplyTag(const std::string& tag) {
+        if (tag == "b" || tag == "/b") {
+            bold_ = tag == "b";
+        } else if (tag == "i" || tag == "/i") {
+            italic_ = tag == "i";
+        } else if (tag == "br") {
+            lines_.emplace_back();
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    void Append(char c) {
+        THintLine& line = lines_.back();
+        if (line.empty() || line.back().bold != bold_ || line.back().italic != italic_) {
+            line.push_back({std::string(), bold_, italic_});
+        }
+        line.back().text += c;
+    }
+
+    std::vector<THintLine> lines_ = std::vector<THintLine>(1);
+    bool bold_ = false;
+    bool italic_ = false;
+};
+
+HFONT MakeHintFont(const char* face, int height, bool bold, bool italic) {
+    LOGFONTA font{};
+    font.lfHeight = height;
+    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = italic ? TRUE : FALSE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    return ::CreateFontIndirectA(&font);
+}
+
+// The top-left corner of a window of this size below the cursor, kept inside the work area of
+// the cursor's monitor.
+POINT PlaceBelowCursor(SIZE size) {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& area = monitor.rcWork;
+    POINT place{cursor.x, cursor.y + kBelowCursor};
+    place.x = std::max(area.left, std::min(place.x, area.right - size.cx));
+    if (place.y + size.cy > area.bottom) {
+        place.y = cursor.y - size.cy;
+    }
+    place.y = std::max(area.top, place.y);
+    return place;
+}
+
+} // namespace
+
+std::vector<THintLine> ParseHintMarkup(std::string_view markup) {
+    return MarkupReader().Read(markup);
+}
+
+THintWindow::THintWindow(const char* face, int height)
+    : color_(::GetSysColor(COLOR_INFOBK)), pause_(kDefaultHintPause, false, [this] {
+          pause_.SetEnabled(false);
+          RunQuietly([this] { ActivateHint(); });
+      }) {
+    for (int style = 0; style < 4; ++style) {
+        fonts_[style].reset(MakeHintFont(face, height, (style & 1) != 0, (style & 2) != 0));
+    }
+}
+
+THintWindow::~THintWindow() {
+    if (window_) {
+        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+    }
+}
+
+void THintWindow::SetColor(COLORREF color) {
+    color_ = color;
+    if (window_) {
+        ::InvalidateRect(window_.get(), nullptr, TRUE);
+    }
+}
+
+void THintWindow::MouseOver(HWND control, const std::string& text) {
+    if (control == control_ && text == text_ && (Showing() || pause_.Enabled())) {
+        return;
+    }
+    Hide();
+    control_ = control;
+    text_ = text;
+    lines_ = ParseHintMarkup(text);
+    // The control is told when the mouse leaves it.
+    TRACKMOUSEEVENT tracking{sizeof tracking, TME_LEAVE, control, 0};
+    ::TrackMouseEvent(&tracking);
+    pause_.SetEnabled(false);
+    pause_.SetEnabled(!text.empty());
+}
+
+void THintWindow::MouseLeft(HWND control) {
+    if (control != control_) {
+        return;
+    }
+    pause_.SetEnabled(false);
+    Hide();
+    control_ = nullptr;
+}
+
+bool THintWindow::Showing() const { return window_ && ::IsWindowVisible(window_.get()) != FALSE; }
+
+void THintWindow::Hide() {
+    if (window_) {
+        ::ShowWindow(window_.get(), SW_HIDE);
+    }
+}
+
+void THintWindow::ActivateHint() {
+    if (text_.empty()) {
+        return;
+    }
+    if (!window_) {
+        WNDCLASSEXA windowClass{};
+        windowClass.style = CS_SAVEBITS;
+        windowClass.lpfnWndProc = &THintWindow::WindowProc;
+        windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = kWindowClass;
+        RegisterWindowClassOnce(windowClass);
+        window_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
+                                        kWindowClass, "", WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr,
+                                        nullptr, ::GetModuleHandleA(nullptr), nullptr));
+        if (!window_) {
+            return;
+        }
+        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    SIZE text{};
+    {
+        const UniqueWindowDc dc(window_.get());
+        text = Measure(dc.get());
+    }
+    RECT frame{0, 0, text.cx + 2 * kMarginX, text.cy + 2 * kMarginY};
+    ::AdjustWindowRectEx(&frame, WS_POPUP | WS_BORDER, FALSE, WS_EX_TOOLWINDOW);
+    const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+    const POINT place = PlaceBelowCursor(size);
+    ::SetWindowPos(window_.get(), HWND_TOPMOST, place.x, place.y, size.cx, size.cy,
+                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::InvalidateRect(window_.get(), nullptr, TRUE);
+}
+
+HFONT THintWindow::FontOf(const THintRun& run) const {
+    return fonts_[(run.bold ? 1 : 0) + (run.italic ? 2 : 0)].get();
+}
+
+SIZE THintWindow::Measure(HDC dc) const {
+    SIZE total{0, 0};
+    TEXTMETRICA metrics{};
+    {
+        const ScopedSelection font(dc, fonts_[0].get());
+        ::GetTextMetricsA(dc, &metrics);
+    }
+    for (const THintLine& line : lines_) {
+        int width = 0;
+        for (const THintRun& run : line) {
+            const ScopedSelection font(dc, FontOf(run));
+            SIZE extent{};
+            ::GetTextExtentPoint32A(dc, run.text.c_str(), static_cast<int>(run.text.size()),
+                                    &extent);
+            width += extent.cx;
+        }
+        total.cx = std::max<LONG>(total.cx, width);
+        total.cy += metrics.tmHeight;
+    }
+    return total;
+}
+
+void THintWindow::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(window_.get(), &client);
+    const UniqueGdiObject<HBRUSH> background(::CreateSolidBrush(color_));
+    ::FillRect(dc, &client, background.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_INFOTEXT));
+    TEXTMETRICA metrics{};
+    {
+        const ScopedSelection font(dc, fonts_[0].get());
+        ::GetTextMetricsA(dc, &metrics);
+    }
+    int top = kMarginY;
+    for (const THintLine& line : lines_) {
+        int left = kMarginX;
+        for (const THintRun& run : line) {
+            const ScopedSelection font(dc, FontOf(run));
+            const int length = static_cast<int>(run.text.size());
+            ::TextOutA(dc, left, top, run.text.c_str(), length);
+            SIZE extent{};
+            ::GetTextExtentPoint32A(dc, run.text.c_str(), length, &extent);
+            left += extent.cx;
+        }
+        top += metrics.tmHeight;
+    }
+}
+
+LRESULT CALLBACK THintWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<THintWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = ::BeginPaint(window, &paint);
+        if (self != nullptr) {
+            RunQuietly([self, dc] { self->Paint(dc); });
+        }
+        ::EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_NCHITTEST:
+        // The mouse passes through to what lies below the hint.
+        return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    default:
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+} // namespace vek
