@@ -37,6 +37,12 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
     year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+// The absolute span in whole milliseconds, the resolution of the clock: rounding takes away the
+// doubles' error, so that exactly five minutes count as five.
+long long MillisecondsBetween(double a, double b) {
+    return std::llround(std::fabs(a - b) * kMillisecondsPerDay);
+}
+
 } // namespace
 
 double ToDateTime(const CivilTime& time) {
@@ -63,11 +69,11 @@ CivilTime FromDateTime(double value) {
     return time;
 }
 
-long long MinutesBetween(double a, double b) {
-    const double span = std::fabs(a - b) * 1440.0;
-    // A hair of tolerance so that exactly five minutes computed from doubles counts as five.
-    return static_cast<long long>(span + 1e-7);
-}
+long long HoursBetween(double a, double b) { return MillisecondsBetween(a, b) / 3600000; }
+
+long long MinutesBetween(double a, double b) { return MillisecondsBetween(a, b) / 60000; }
+
+long long SecondsBetween(double a, double b) { return MillisecondsBetween(a, b) / 1000; }
 
 std::array<std::uint8_t, 8> DateTimeToBytes(double value) {
     std::uint64_t bits;

@@ -22,8 +22,11 @@ struct CivilTime {
 double ToDateTime(const CivilTime& time);
 CivilTime FromDateTime(double value);
 
-// Whole minutes between two date-times, as the truncated absolute difference.
+// Whole hours, minutes and seconds between two date-times, each the truncated absolute
+// difference.
+long long HoursBetween(double a, double b);
 long long MinutesBetween(double a, double b);
+long long SecondsBetween(double a, double b);
 
 std::array<std::uint8_t, 8> DateTimeToBytes(double value);
 double DateTimeFromBytes(const std::array<std::uint8_t, 8>& bytes);

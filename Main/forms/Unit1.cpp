@@ -63,6 +63,8 @@ TVEK::TVEK()
     OnCommand(IDC_VEK_BUTTON7, [this] { Button7Click(); });
     RegisterMenuActions();
     RegisterHints();
+    NextIPWatchTimer.SetOnTimer(Quietly([this] { NextIPWatchTimerTimer(); }));
+    UserXML.SetOnTimer(Quietly([this] { UserXMLTimer(); }));
     CreateWindowFromTemplate(nullptr);
     popupMenu_.reset(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_VEK_POPUPMENU)));
     ActivateTrayIcon();
@@ -89,6 +91,8 @@ void TVEK::ActivateTrayIcon() {
 }
 
 void TVEK::FormCreate() {
+    NoticeForm = std::make_unique<TNoticeForm>(NoticeList,
+                                               [this](const std::string& url) { OpenLink(url); });
     applicationWindow_.reset(::CreateWindowExA(0, "STATIC", kApplicationTitle, WS_POPUP, 0, 0, 0, 0,
                                                nullptr, nullptr, ::GetModuleHandleA(nullptr),
                                                nullptr));
@@ -184,14 +188,6 @@ void TVEK::Button7Click() { CheckIP(); }
 
 void TVEK::ClickMenuItem(int id) {
     ::SendMessageA(TForm::Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-// The cycle's hooks of the desktop client log its lines, with the status-bar echo as asked.
-void TVEK::Log(const std::string& text, bool statusEcho) { Globals->Log(text, statusEcho); }
-
-void TVEK::ClientIdDisabled(TIPCheckCycle& cycle) {
-    cycle.StopIPWatchers();
-    Log("ClientID disabled by master account.", true);
 }
 
 } // namespace vek

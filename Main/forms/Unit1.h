@@ -10,13 +10,16 @@
 #include "IPCheckCycle.h"
 #include "MainWindowIntf.h"
 #include "NoticeList.h"
+#include "NoticesReply.h"
 #include "Timer.h"
 #include "TrayIcon.h"
+#include "Unit5.h"
 #include "WinHandles.h"
 #include "WindowIdentity.h"
 #include "pvlUrl.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -82,9 +85,12 @@ public:
     // Pending notices and alerts: the notice fetch fills it, the notice pop-up reads it; it goes
     // with the window object.
     TNoticeList NoticeList;
+    // The notice pop-up, made first when the window is made; it reads NoticeList, declared before
+    // it so that the list outlives it.
+    std::unique_ptr<TNoticeForm> NoticeForm;
 
 private:
-    // Unit1.cpp: creation, closing, the timers and the messages, the cycle's hooks.
+    // Unit1.cpp: creation, closing, the timers and the messages.
     void FormCreate();
     bool FormCloseQuery() override;
     void FormClose() override;
@@ -100,8 +106,35 @@ private:
     void Button7Click();
     void ClickMenuItem(int id);
     void ActivateTrayIcon();
+
+    // Unit1Cycle.cpp: the IP check cycle's hooks and the count-down.
     void Log(const std::string& text, bool statusEcho) override;
+    // The desktop client never defers a check.
+    bool StandAside() override { return false; }
+    void WatchScheduled(bool internal, UINT interval) override;
+    void AddressStillLocal() override;
+    void CheckStarting() override;
+    void CheckFailed() override;
+    void AddressFound(const std::string& address, bool local) override;
+    void SubmitStarting() override;
+    void ReplyArrived() override;
+    void NoAnswer() override;
+    void AccountRejected() override;
+    void ServerError() override;
     void ClientIdDisabled(TIPCheckCycle& cycle) override;
+    void UpdatesCounted(int good) override;
+    void NextIPWatchTimerTimer();
+    // A label's caption, the label sized to it.
+    void SetLabelText(std::string_view name, const std::string& text);
+    void SetCopyIPAddressEnabled(bool enabled);
+
+    // Unit1Notices.cpp: the notice fetch.
+    void UserXMLTimer();
+    void FetchNotices();
+    void ApplyNoticesUser(const TNoticesUser& user);
+    void ScheduleNoticeFetch(UINT interval);
+    // The client id was disabled within the account: stopped, said, asked again in an hour.
+    void StopForDisabledClientId();
 
     // Unit1Account.cpp: the first run and the "Edit" button.
     bool RunFirstRun();
@@ -124,6 +157,8 @@ private:
     LRESULT DrawLight(const DRAWITEMSTRUCT& item);
 
     bool Closing = false;
+    // When the armed watcher is due (a date-time); the count-down reads it.
+    double NextCheckTime = 0;
     UniqueImageList ImageList1;
     UniqueMenu popupMenu_;
     UniqueWindow applicationWindow_;

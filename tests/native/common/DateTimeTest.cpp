@@ -46,6 +46,29 @@ TEST(DateTime, MinutesBetweenTruncatesTheAbsoluteSpan) {
     EXPECT_EQ(MinutesBetween(now, ToDateTime(CivilTime{2026, 7, 5, 14, 5, 0})), 1440);
 }
 
+// Whole hours and seconds of spans that are whole numbers of milliseconds, on either side.
+TEST(DateTime, HoursAndSecondsBetweenTruncateTheAbsoluteSpan) {
+    const double now = ToDateTime(CivilTime{2026, 7, 4, 14, 5, 0});
+    struct Case {
+        CivilTime other;
+        long long hours;
+        long long seconds;
+    };
+    for (const Case& c : {Case{{2026, 7, 4, 14, 5, 0}, 0, 0},
+                          {{2026, 7, 4, 14, 5, 0, 999}, 0, 0},
+                          {{2026, 7, 4, 14, 5, 1}, 0, 1},
+                          {{2026, 7, 4, 14, 4, 59, 1}, 0, 0},
+                          {{2026, 7, 4, 15, 5, 0}, 1, 3600},
+                          {{2026, 7, 4, 15, 4, 59, 999}, 0, 3599},
+                          {{2026, 7, 4, 13, 5, 0}, 1, 3600},
+                          {{2026, 7, 5, 14, 5, 0, 1}, 24, 86400}}) {
+        const double other = ToDateTime(c.other);
+        EXPECT_EQ(HoursBetween(now, other), c.hours) << c.other.hour << ":" << c.other.minute;
+        EXPECT_EQ(SecondsBetween(now, other), c.seconds) << c.other.hour << ":" << c.other.minute;
+        EXPECT_EQ(SecondsBetween(other, now), c.seconds) << c.other.hour << ":" << c.other.minute;
+    }
+}
+
 TEST(DateTime, BytesAreTheLittleEndianDouble) {
     const std::array<std::uint8_t, 8> oneAndAHalf = {0, 0, 0, 0, 0, 0, 0xF8, 0x3F};
     EXPECT_EQ(DateTimeToBytes(1.5), oneAndAHalf);

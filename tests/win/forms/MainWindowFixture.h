@@ -18,7 +18,7 @@ class MainWindowTest : public CoreTest {
 protected:
     void SetUp() override {
         CoreTest::SetUp();
-        globals_ = MakeGlobals();
+        globals_ = MakeGlobals({}, Adapters());
         installed_.emplace(*globals_);
         Globals->SetCID("client-7");
         SetHandlerErrorReporting("Tarvo VEK",
@@ -28,6 +28,8 @@ protected:
         window.reset();
         SetHandlerErrorReporting("", nullptr);
     }
+    // The adapter layer of the core; none: the system's.
+    virtual std::unique_ptr<IAdapterApi> Adapters() { return nullptr; }
     // A window made before is gone first, with its tray icon.
     void MakeWindow() {
         window.reset();

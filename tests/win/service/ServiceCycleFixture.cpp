@@ -19,35 +19,10 @@ std::string ServiceCycleTest::UpdateRequest(const std::string& address, const st
     return globals->SignURL(UpdateUrl(globals->Endpoints, list, kClientId, address));
 }
 
-std::vector<std::string> ServiceCycleTest::TakeLogLines() {
-    const std::string log = ReadFileBytes(LogFile("VEK.log"));
-    std::vector<std::string> lines;
-    std::size_t start = logRead_;
-    for (std::size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        const std::string line = log.substr(start, end - start);
-        // The timestamp's own separators are never followed by a blank.
-        const std::size_t text = line.find(": ");
-        if (text != std::string::npos && line.substr(text + 2) != "***Logging started.***") {
-            lines.push_back(line.substr(text + 2));
-        }
-    }
-    logRead_ = start;
-    return lines;
-}
+std::vector<std::string> ServiceCycleTest::TakeLogLines() { return log_.Take(); }
 
 std::string ServiceCycleTest::Watching() {
-    TTimer& internal = module->InternalIPWatcher();
-    TTimer& external = module->ExternalIPWatcher();
-    EXPECT_FALSE(internal.Enabled() && external.Enabled()) << "both watchers enabled";
-    EXPECT_EQ(scheduler.IsArmed(internal), internal.Enabled());
-    EXPECT_EQ(scheduler.IsArmed(external), external.Enabled());
-    if (external.Enabled()) {
-        return "external " + std::to_string(external.Interval());
-    }
-    if (internal.Enabled()) {
-        return "internal " + std::to_string(internal.Interval());
-    }
-    return "off";
+    return WatchingState(module->InternalIPWatcher(), module->ExternalIPWatcher(), scheduler);
 }
 
 void ServiceCycleTest::RunFirstCheck(const std::string& answer, const std::string& reply) {

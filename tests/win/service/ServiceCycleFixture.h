@@ -5,6 +5,7 @@
 #include "AdapterFakes.h"
 #include "CoreFixture.h"
 #include "CycleFakes.h"
+#include "CycleObservers.h"
 #include "FakeClock.h"
 #include "FakeTimerScheduler.h"
 #include "ScopedGlobals.h"
@@ -12,16 +13,10 @@
 
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 namespace vek::testing {
-
-// Rows of the table-driven tests print as their label.
-template <class Row>
-requires requires(const Row& row) { row.label; }
-void PrintTo(const Row& row, std::ostream* out) { *out << row.label; }
 
 class ServiceCycleTest : public CoreTest {
 public:
@@ -59,7 +54,7 @@ protected:
     std::unique_ptr<TTarvoVEKService3> module;
 
 private:
-    std::size_t logRead_ = 0;
+    LogLineReader log_{LogFile("VEK.log")};
 };
 
 } // namespace vek::testing
