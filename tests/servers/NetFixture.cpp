@@ -1,8 +1,9 @@
 // The network test servers in one process: the scripted HTTP server, two HTTP IP-echo listeners
 // (127.0.0.2 and 127.0.0.3, one port), HTTPS with a certificate of the trusted test CA and with
-// one of an untrusted CA, two scripted DNS-format responders (127.0.0.2 and 127.0.0.3, one port)
-// and a responder that echoes the query. All ports are free ones; they are written, once every
-// socket listens, to <dir>/ports.env as NAME=port lines. Ends on SIGTERM or after 30 minutes.
+// one of an untrusted CA, a mute listener that accepts connections and never sends a byte (no
+// status line, no TLS handshake), two scripted DNS-format responders (127.0.0.2 and 127.0.0.3,
+// one port) and a responder that echoes the query. All ports are free ones; they are written, once
+// every socket listens, to <dir>/ports.env as NAME=port lines. Ends on SIGTERM or after 30 minutes.
 //
 // Usage: vek_netfixture <dir>   (<dir>/trusted and <dir>/untrusted hold server.pem, server.key)
 #include "DnsScript.h"
@@ -18,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -72,10 +74,15 @@ SSL_CTX* TlsContext(const std::string& folder) {
     return context;
 }
 
-void ServeConnection(int fd, SSL_CTX* tls, ConnectionInfo info, RequestLog& log) {
+void LimitConnection(int fd) {
     const timeval limit{kConnectionTimeoutSeconds, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+}
+
+void ServeConnection(int fd, SSL_CTX* tls, bool answersWithOwnAddress, RequestLog& log) {
+    LimitConnection(fd);
+    ConnectionInfo info{PeerAddress(fd), LocalAddress(fd), answersWithOwnAddress};
     if (tls == nullptr) {
         PlainStream stream(fd);
         ServeHttp(stream, info, log);
@@ -92,15 +99,33 @@ void ServeConnection(int fd, SSL_CTX* tls, ConnectionInfo info, RequestLog& log)
     ::close(fd);
 }
 
-void AcceptLoop(int listener, SSL_CTX* tls, bool answersWithOwnAddress, RequestLog& log) {
+// Takes in whatever the client sends until it closes, and never answers.
+void HoldSilently(int fd) {
+    LimitConnection(fd);
+    char buffer[4096];
+    while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+    }
+    ::close(fd);
+}
+
+void AcceptLoop(int listener, const std::function<void(int)>& serve) {
     for (;;) {
         const int fd = ::accept(listener, nullptr, nullptr);
-        if (fd < 0) {
-            continue;
+        if (fd >= 0) {
+            std::thread(serve, fd).detach();
         }
-        ConnectionInfo info{PeerAddress(fd), LocalAddress(fd), answersWithOwnAddress};
-        std::thread(ServeConnection, fd, tls, std::move(info), std::ref(log)).detach();
     }
+}
+
+// Accepts on a thread of its own, each connection served on a thread of its own.
+void Listen(int listener, std::function<void(int)> serve) {
+    std::thread(AcceptLoop, listener, std::move(serve)).detach();
+}
+
+void ListenHttp(int listener, SSL_CTX* tls, bool answersWithOwnAddress, RequestLog& log) {
+    Listen(listener, [tls, answersWithOwnAddress, &log](int fd) {
+        ServeConnection(fd, tls, answersWithOwnAddress, log);
+    });
 }
 
 void UdpLoop(int socket, bool echoQuery) {
@@ -152,20 +177,22 @@ int main(int argc, char** argv) {
     const SocketPair echo = OpenPair("127.0.0.2", "127.0.0.3", true);
     const int https = OpenSocket("127.0.0.1", 0, true);
     const int httpsUntrusted = OpenSocket("127.0.0.1", 0, true);
+    const int mute = OpenSocket("127.0.0.1", 0, true);
     const SocketPair dns = OpenPair("127.0.0.2", "127.0.0.3", false);
     const int queryEcho = OpenSocket("127.0.0.1", 0, false);
     if (trusted == nullptr || untrusted == nullptr || http < 0 || echo.first < 0 || https < 0 ||
-        httpsUntrusted < 0 || dns.first < 0 || queryEcho < 0) {
+        httpsUntrusted < 0 || mute < 0 || dns.first < 0 || queryEcho < 0) {
         std::fprintf(stderr, "vek_netfixture: cannot set up the servers\n");
         return 1;
     }
 
     static RequestLog log;
-    std::thread(AcceptLoop, http, nullptr, false, std::ref(log)).detach();
-    std::thread(AcceptLoop, echo.first, nullptr, true, std::ref(log)).detach();
-    std::thread(AcceptLoop, echo.second, nullptr, true, std::ref(log)).detach();
-    std::thread(AcceptLoop, https, trusted, false, std::ref(log)).detach();
-    std::thread(AcceptLoop, httpsUntrusted, untrusted, false, std::ref(log)).detach();
+    ListenHttp(http, nullptr, false, log);
+    ListenHttp(echo.first, nullptr, true, log);
+    ListenHttp(echo.second, nullptr, true, log);
+    ListenHttp(https, trusted, false, log);
+    ListenHttp(httpsUntrusted, untrusted, false, log);
+    Listen(mute, HoldSilently);
     std::thread(UdpLoop, dns.first, false).detach();
     std::thread(UdpLoop, dns.second, false).detach();
     std::thread(UdpLoop, queryEcho, true).detach();
@@ -177,6 +204,7 @@ int main(int argc, char** argv) {
             << "ECHO_PORT=" << echo.port << "\n"
             << "HTTPS_PORT=" << LocalPort(https) << "\n"
             << "HTTPS_UNTRUSTED_PORT=" << LocalPort(httpsUntrusted) << "\n"
+            << "MUTE_PORT=" << LocalPort(mute) << "\n"
             << "DNS_PORT=" << dns.port << "\n"
             << "DNS_QUERY_ECHO_PORT=" << LocalPort(queryEcho) << "\n";
     }

@@ -1,10 +1,12 @@
 // TVEKGlobals::HttpGet against the native test servers: the result convention, the user agent,
-// the bound address, the time-outs, the request-line escaping and the HTTPS checks.
+// the bound address, the time-outs of servers that never answer, the request-line escaping and the
+// HTTPS checks.
 #include "NetTestSupport.h"
 
 #include "FakeMainWindow.h"
 #include "HttpClient.h"
 #include "ScopedGlobals.h"
+#include "WinHttpGet.h"
 
 #include <gtest/gtest.h>
 
@@ -84,14 +86,40 @@ TEST_F(NetworkTest, OSVersionIsMajorMinorBuildUnsigned) {
     EXPECT_EQ(globals->GetOSVersion(), "10.0.4294967295");
 }
 
-TEST_F(NetworkTest, SilentServerTimesOutWithoutStatusLine) {
+// A server that never answers: the request ends at its total time, well before the server gives
+// up on the connection (60 s).
+struct SilentCase {
+    const char* name;
+    bool tls;
+    std::string ServerPorts::*port;
+    const char* path;
+};
+
+void PrintTo(const SilentCase& c, std::ostream* os) { *os << c.name; }
+
+class SilentServerCases : public NetworkTest, public ::testing::WithParamInterface<SilentCase> {};
+
+TEST_P(SilentServerCases, TimesOutWithoutStatusLine) {
+    const SilentCase& c = GetParam();
+    const std::string url =
+        (c.tls ? "localhost:" : "127.0.0.1:") + Servers().*c.port + std::string(c.path);
+    const HttpTimeouts timeouts{2000, 1500};
     const ULONGLONG start = ::GetTickCount64();
-    const HttpReply reply = HttpGetPlain(HttpUrl("/silent"), "", "test", HttpTimeouts{2000, 1500});
+    const HttpReply reply =
+        c.tls ? HttpsGet(url, "test", timeouts) : HttpGetPlain(url, "", "test", timeouts);
     const ULONGLONG took = ::GetTickCount64() - start;
     EXPECT_EQ(HttpGetResultText(reply), "-1");
     EXPECT_GE(took, 1400u);
     EXPECT_LT(took, 5000u);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, SilentServerCases,
+    ::testing::Values(SilentCase{"HttpNoReply", false, &ServerPorts::http, "/silent"},
+                      SilentCase{"HttpMute", false, &ServerPorts::mute, "/body"},
+                      SilentCase{"HttpsNoReply", true, &ServerPorts::https, "/silent"},
+                      SilentCase{"HttpsNoHandshake", true, &ServerPorts::mute, "/body"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NetworkTest, HttpsWithTrustedCertificate) {
     const std::string server = "localhost:" + Servers().https;

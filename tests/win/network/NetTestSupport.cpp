@@ -21,6 +21,7 @@ ServerPorts LoadServers() {
     ports.echo = values["ECHO_PORT"];
     ports.https = values["HTTPS_PORT"];
     ports.httpsUntrusted = values["HTTPS_UNTRUSTED_PORT"];
+    ports.mute = values["MUTE_PORT"];
     ports.dns = static_cast<unsigned short>(std::atoi(values["DNS_PORT"].c_str()));
     ports.dnsQueryEcho =
         static_cast<unsigned short>(std::atoi(values["DNS_QUERY_ECHO_PORT"].c_str()));

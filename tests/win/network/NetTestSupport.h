@@ -19,6 +19,7 @@ struct ServerPorts {
     std::string echo;                // HTTP IP-echo listeners on 127.0.0.2 and 127.0.0.3
     std::string https;               // HTTPS, certificate of the CA imported into the prefix
     std::string httpsUntrusted;      // HTTPS, certificate of a CA imported nowhere
+    std::string mute;                // accepts connections and never sends a byte
     unsigned short dns = 0;          // scripted DNS-format responders on 127.0.0.2 and 127.0.0.3
     unsigned short dnsQueryEcho = 0; // DNS-format responder on 127.0.0.1 echoing the query
 };
