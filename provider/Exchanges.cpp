@@ -168,32 +168,35 @@ Reply Exchanges::Notices(std::string_view rawTarget) {
             "text/xml"};
 }
 
-Reply Exchanges::Update(std::string_view rawTarget, std::string_view userAgent) {
+std::variant<Reply, PendingUpdate> Exchanges::CheckUpdate(std::string_view rawTarget,
+                                                          std::string_view userAgent) {
     const auto request = Authorise(store_, rawTarget);
-    const auto items = UpdateItems(request.target);
+    auto items = UpdateItems(request.target);
     if (!request.ok())
-        return {200, SameCodeLines(items, request.refusal)};
+        return Reply{200, SameCodeLines(items, request.refusal)};
     if (request.client->accountBanned)
-        return {200, SameCodeLines(items, ReplyCode::AccountBanned)};
+        return Reply{200, SameCodeLines(items, ReplyCode::AccountBanned)};
     if (!request.client->enabled)
-        return {200, SameCodeLines(items, ReplyCode::ClientDisabled)};
+        return Reply{200, SameCodeLines(items, ReplyCode::ClientDisabled)};
     const std::string version = ClientVersion(userAgent);
     if (!version.empty() && store_.IsVersionBarred(version)) {
-        return {200, SameCodeLines(items, ReplyCode::ClientVersionBarred)};
+        return Reply{200, SameCodeLines(items, ReplyCode::ClientVersionBarred)};
     }
-    const auto address = request.target.Single("ip");
-    if (!address || !IsValidIPv4(*address))
-        return {400, "invalid ip\n"};
+    const auto given = request.target.Single("ip");
+    auto address = given ? CanonicalIPv4(*given) : std::nullopt;
+    if (!address)
+        return Reply{400, "invalid ip\n"};
     if (items.empty())
-        return {400, "no host or group\n"};
+        return Reply{400, "no host or group\n"};
     if (items.size() > kMaxUpdateItems)
-        return {400, "too many hosts and groups\n"};
-    try {
-        return {200, ReplyLines(items, store_.ApplyUpdate(request.client->accountId, items,
-                                                          *address, Now()))};
-    } catch (const std::exception&) {
+        return Reply{400, "too many hosts and groups\n"};
+    return PendingUpdate{request.client->accountId, std::move(items), std::move(*address), Now()};
+}
+
+Reply UpdateReply(const std::vector<UpdateItem>& items, const UpdateOutcome& outcome) {
+    if (!outcome)
         return {200, SameCodeLines(items, ReplyCode::InternalError)};
-    }
+    return {200, ReplyLines(items, *outcome)};
 }
 
 } // namespace vek::provider

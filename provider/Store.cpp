@@ -417,26 +417,49 @@ ReplyCode Store::UpdateGroup(std::int64_t accountId, const std::string& name,
     return db_.Changes() > 0 ? ReplyCode::GroupUpdated : ReplyCode::GroupUnchanged;
 }
 
-std::vector<ReplyCode> Store::ApplyUpdate(std::int64_t accountId,
-                                          const std::vector<UpdateItem>& items,
-                                          const std::string& address, std::int64_t now) {
-    std::lock_guard lock(mutex_);
-    WriteTransaction transaction(db_);
+std::vector<ReplyCode> Store::ApplyItems(const PendingUpdate& update) {
     std::vector<ReplyCode> codes;
-    codes.reserve(items.size());
-    for (const auto& item : items) {
+    codes.reserve(update.items.size());
+    for (const auto& item : update.items) {
         if (item.isGroup) {
-            codes.push_back(IsValidGroupName(item.name)
-                                ? UpdateGroup(accountId, item.name, address, now)
-                                : ReplyCode::GroupNotFound);
+            codes.push_back(IsValidGroupName(item.name) ? UpdateGroup(update.accountId, item.name,
+                                                                      update.address, update.now)
+                                                        : ReplyCode::GroupNotFound);
         } else {
-            codes.push_back(IsValidHostName(item.name)
-                                ? UpdateHost(accountId, item.name, address, now)
-                                : ReplyCode::HostNotFound);
+            codes.push_back(IsValidHostName(item.name) ? UpdateHost(update.accountId, item.name,
+                                                                    update.address, update.now)
+                                                       : ReplyCode::HostNotFound);
         }
     }
+    return codes;
+}
+
+std::vector<ReplyCode> Store::ApplyUpdate(const PendingUpdate& update) {
+    std::lock_guard lock(mutex_);
+    WriteTransaction transaction(db_);
+    auto codes = ApplyItems(update);
     transaction.Commit();
     return codes;
+}
+
+std::vector<UpdateOutcome> Store::ApplyUpdates(const std::vector<PendingUpdate>& updates) {
+    std::lock_guard lock(mutex_);
+    WriteTransaction transaction(db_);
+    std::vector<UpdateOutcome> outcomes;
+    outcomes.reserve(updates.size());
+    for (const auto& update : updates) {
+        db_.Prepare("SAVEPOINT one_update").Run();
+        try {
+            outcomes.emplace_back(ApplyItems(update));
+        } catch (const SqliteError&) {
+            // A failing ROLLBACK TO throws on: the transaction is lost, and with it every update.
+            db_.Prepare("ROLLBACK TO one_update").Run();
+            outcomes.emplace_back(std::nullopt);
+        }
+        db_.Prepare("RELEASE one_update").Run();
+    }
+    transaction.Commit();
+    return outcomes;
 }
 
 } // namespace vek::provider

@@ -71,6 +71,17 @@ struct UpdateItem {
     std::string name;
 };
 
+// One checked update request: its items, for the account, to the address.
+struct PendingUpdate {
+    std::int64_t accountId = 0;
+    std::vector<UpdateItem> items;
+    std::string address;
+    std::int64_t now = 0; // seconds since 1970
+};
+
+// One code per item, in order; nothing when the update's SQL failed and none of it was written.
+using UpdateOutcome = std::optional<std::vector<ReplyCode>>;
+
 class Store {
 public:
     explicit Store(const std::string& path);
@@ -103,13 +114,17 @@ public:
     std::vector<GroupedHost> HostList(std::int64_t accountId);
     std::optional<std::string> EchoAddress();
     // Applies every item in one transaction; one code per item, in order.
-    std::vector<ReplyCode> ApplyUpdate(std::int64_t accountId, const std::vector<UpdateItem>& items,
-                                       const std::string& address, std::int64_t now);
+    std::vector<ReplyCode> ApplyUpdate(const PendingUpdate& update);
+    // Applies every update in one transaction, each in a savepoint of its own, so that an update
+    // whose SQL fails is rolled back alone. Throws when the transaction cannot begin or commit:
+    // then nothing of any of them is written.
+    std::vector<UpdateOutcome> ApplyUpdates(const std::vector<PendingUpdate>& updates);
 
 private:
     std::int64_t AccountId(const std::string& email);
     std::optional<std::int64_t> HostId(std::int64_t accountId, const std::string& host);
     ClientCredentials InsertClient(std::int64_t accountId);
+    std::vector<ReplyCode> ApplyItems(const PendingUpdate& update);
     ReplyCode UpdateHost(std::int64_t accountId, const std::string& name,
                          const std::string& address, std::int64_t now);
     ReplyCode UpdateGroup(std::int64_t accountId, const std::string& name,
