@@ -125,12 +125,14 @@ std::string DefaultDataDir() {
     return std::string(home && *home ? home : ".") + "/.local/share/tarvo-provider";
 }
 
+std::string StorePath(const std::string& dataDir) { return dataDir + "/provider.sqlite3"; }
+
 std::string PrepareDataDir(const std::string& dataDir) {
     if (!std::filesystem::exists(dataDir)) {
         std::filesystem::create_directories(dataDir);
         std::filesystem::permissions(dataDir, std::filesystem::perms::owner_all);
     }
-    const std::string path = dataDir + "/provider.sqlite3";
+    const std::string path = StorePath(dataDir);
     // The store holds the client keys: owner-only, and SQLite gives its -wal and -shm files the
     // same permissions.
     const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
@@ -151,7 +153,9 @@ Store& Provider::store() { return *store_; }
 BoundEndpoints Provider::Start() {
     Stop();
     const TlsFiles tls = EnsureCertificates(config_.dataDir, config_.httpsHost);
-    const std::string storePath = PrepareDataDir(config_.dataDir);
+    // Not PrepareDataDir: closing a descriptor of the open store would drop this process's
+    // SQLite locks on it, and the other processes would then take the store for unused.
+    const std::string storePath = StorePath(config_.dataDir);
     auto servers = std::make_unique<Servers>(config_, *store_, storePath, tls);
     BoundEndpoints bound;
     bound.caCertPath = tls.caCert;

@@ -41,6 +41,8 @@ struct BoundEndpoints {
 std::string DefaultDataDir();
 // Creates the folder (owner-only) when it is missing; returns the store's path in it.
 std::string PrepareDataDir(const std::string& dataDir);
+// The store's path in the data folder.
+std::string StorePath(const std::string& dataDir);
 
 class Provider {
 public:

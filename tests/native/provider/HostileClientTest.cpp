@@ -221,6 +221,19 @@ TEST_F(HostileClientTest, PipelinedUpdatesAreBothAppliedAndAnsweredInOrder) {
     EXPECT_EQ(StoredAddress(3), "198.51.100.3");
 }
 
+TEST_F(HostileClientTest, OperatorWritesFromAnotherProcessReachTheRunningServers) {
+    const auto hostList = [this] {
+        return HttpGet(provider_->http,
+                       SignedTarget("/list-hosts.php?email=" + client_.id, client_.key))
+            .body;
+    };
+    const std::string before = hostList();
+    Store(dataDir_.path() + "/provider.sqlite3").AddHost(kEmail, "late.user.example");
+    EXPECT_EQ(hostList(), before.substr(0, before.size() - 1) + "|#,late.user.example\n");
+    EXPECT_EQ(HttpGet(provider_->http, UpdateTarget(5, "203.0.113.5")).body, Host(5) + ":1\n");
+    EXPECT_EQ(StoredAddress(5), "203.0.113.5");
+}
+
 TEST_F(HostileClientTest, SigtermStopsTheProviderWithinTwoSecondsWhateverItsPeersDo) {
     auto tricklers = Tricklers(64);
     Peer idle(provider_->https, "127.0.0.51"); // a TLS peer that never says hello
