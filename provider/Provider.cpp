@@ -42,8 +42,8 @@ asio::ssl::context TlsContext(const TlsFiles& files) {
 // What one I/O thread serves with: a store connection of its own, so that the reads of a
 // request never wait for another thread's.
 struct WorkerSite {
-    WorkerSite(const std::string& storePath, std::chrono::milliseconds echoRefresh)
-        : store(storePath), exchanges(store), echo(store, echoRefresh) {}
+    explicit WorkerSite(const std::string& storePath)
+        : store(storePath), exchanges(store), echo(store) {}
 
     Store store;
     Exchanges exchanges;
@@ -51,6 +51,14 @@ struct WorkerSite {
     Routes update;
     Routes updateTls;
     Routes echoRoutes;
+};
+
+// What one DNS echo server's thread reads the operator's address with.
+struct DnsSite {
+    explicit DnsSite(const std::string& storePath) : store(storePath), echo(store) {}
+
+    Store store;
+    EchoAddress echo;
 };
 
 } // namespace
@@ -62,10 +70,9 @@ struct Provider::Servers {
             const TlsFiles& tlsFiles)
         : log(config.logRequests), limiter(config.limits, log),
           writer(storePath, config.limits.updatesPerCommit), slow(kSlowExchangeThreads),
-          registration(store), dnsEcho(store, config.echoRefresh), tls(TlsContext(tlsFiles)),
-          pool(config.ioThreads) {
+          registration(store), tls(TlsContext(tlsFiles)), pool(config.ioThreads) {
         for (std::size_t i = 0; i < pool.size(); ++i) {
-            auto site = std::make_unique<WorkerSite>(storePath, config.echoRefresh);
+            auto site = std::make_unique<WorkerSite>(storePath);
             const UpdateServerParts parts{site->exchanges, registration, slow, writer};
             site->update = UpdateRoutes(parts, false);
             site->updateTls = UpdateRoutes(parts, true);
@@ -108,11 +115,11 @@ struct Provider::Servers {
     UpdateWriter writer;
     asio::thread_pool slow;
     Exchanges registration;
-    EchoAddress dnsEcho;
     asio::ssl::context tls;
     std::vector<std::unique_ptr<WorkerSite>> sites;
     IoPool pool;
     std::vector<std::unique_ptr<HttpListener>> listeners;
+    std::vector<std::unique_ptr<DnsSite>> dnsSites;
     std::vector<std::unique_ptr<DnsEchoServer>> dns;
     bool running = false; // the pool's threads run
 };
@@ -170,8 +177,9 @@ BoundEndpoints Provider::Start() {
     for (std::size_t i = 0; i < 2; ++i) {
         bound.echoHttp[i] = servers->Listen({"echo", limits, log}, &WorkerSite::echoRoutes, nullptr)
                                 .Bind(config_.echoHttp[i]);
+        servers->dnsSites.push_back(std::make_unique<DnsSite>(storePath));
         servers->dns.push_back(
-            std::make_unique<DnsEchoServer>(config_.echoDns[i], servers->dnsEcho));
+            std::make_unique<DnsEchoServer>(config_.echoDns[i], servers->dnsSites.back()->echo));
         bound.echoDns[i] = servers->dns.back()->Bound();
     }
     servers->writer.Start();

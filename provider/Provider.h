@@ -7,7 +7,6 @@
 #include "Limits.h"
 
 #include <array>
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -22,8 +21,6 @@ struct ProviderConfig {
     Endpoint https{"127.0.0.1", 8443};
     std::array<Endpoint, 2> echoHttp{Endpoint{"127.0.0.2", 8881}, Endpoint{"127.0.0.3", 8881}};
     std::array<Endpoint, 2> echoDns{Endpoint{"127.0.0.2", 8253}, Endpoint{"127.0.0.3", 8253}};
-    // How soon an echo address set by the operator from another process takes effect.
-    std::chrono::milliseconds echoRefresh{1000};
     bool logRequests = true;   // one line per request on stderr: peer, method, path, status
     std::size_t ioThreads = 0; // the HTTP servers' I/O threads; 0: one per processor core
     Limits limits;

@@ -74,7 +74,8 @@ Routes UpdateRoutes(const UpdateServerParts& parts, bool secure) {
 Routes EchoRoutes(EchoAddress& echo) {
     Routes routes;
     routes.Add("/ip.php", [&echo](const HttpRequest& request) {
-        return Reply{200, echo.For(std::string(request.peer))};
+        echo.Refresh();
+        return Reply{200, std::string(echo.For(request.peer))};
     });
     return routes;
 }
