@@ -25,14 +25,15 @@ struct Authorised {
     bool ok() const { return refusal == ReplyCode::HostUnchanged; }
 };
 
-Authorised Authorise(Store& store, std::string_view rawTarget) {
+// version: the client version whose bar the update checks ("" for the other exchanges).
+Authorised Authorise(Store& store, std::string_view rawTarget, const std::string& version = "") {
     const std::string target = UnescapeRequestTarget(rawTarget);
     const auto signedTarget = SplitSignedTarget(target);
     Authorised result{ParseRequestTarget(signedTarget ? signedTarget->signedText : target),
                       std::nullopt, ReplyCode::HostUnchanged};
     const auto clientId = result.target.Single("email");
     if (clientId && IsValidClientId(*clientId))
-        result.client = store.FindClient(*clientId);
+        result.client = store.FindClient(*clientId, version);
     if (!result.client) {
         result.refusal = ReplyCode::BadCredentials;
     } else if (!signedTarget || !SignatureMatches(*signedTarget, result.client->key)) {
@@ -170,7 +171,8 @@ Reply Exchanges::Notices(std::string_view rawTarget) {
 
 std::variant<Reply, PendingUpdate> Exchanges::CheckUpdate(std::string_view rawTarget,
                                                           std::string_view userAgent) {
-    const auto request = Authorise(store_, rawTarget);
+    const std::string version = ClientVersion(userAgent);
+    const auto request = Authorise(store_, rawTarget, version);
     auto items = UpdateItems(request.target);
     if (!request.ok())
         return Reply{200, SameCodeLines(items, request.refusal)};
@@ -178,10 +180,8 @@ std::variant<Reply, PendingUpdate> Exchanges::CheckUpdate(std::string_view rawTa
         return Reply{200, SameCodeLines(items, ReplyCode::AccountBanned)};
     if (!request.client->enabled)
         return Reply{200, SameCodeLines(items, ReplyCode::ClientDisabled)};
-    const std::string version = ClientVersion(userAgent);
-    if (!version.empty() && store_.IsVersionBarred(version)) {
+    if (!version.empty() && request.client->versionBarred)
         return Reply{200, SameCodeLines(items, ReplyCode::ClientVersionBarred)};
-    }
     const auto given = request.target.Single("ip");
     auto address = given ? CanonicalIPv4(*given) : std::nullopt;
     if (!address)

@@ -2,7 +2,7 @@
 
 #include "RequestParser.h"
 
-#include <boost/asio/post.hpp>
+#include <boost/asio/dispatch.hpp>
 #include <boost/asio/ssl/stream.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
@@ -160,7 +160,7 @@ private:
             if (route->exchange)
                 return Send(route->exchange(request));
             route->deferred(request, [self = this->shared_from_this()](Reply reply) {
-                asio::post(self->worker_.context(), [self, reply = std::move(reply)]() mutable {
+                asio::dispatch(self->worker_.context(), [self, reply = std::move(reply)]() mutable {
                     self->Send(std::move(reply));
                 });
             });

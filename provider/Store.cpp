@@ -64,6 +64,11 @@ Store::Store(const std::string& path) : db_(path) {
     transaction.Commit();
 }
 
+void Store::SetBusyTimeout(std::chrono::milliseconds timeout) {
+    std::lock_guard lock(mutex_);
+    db_.SetBusyTimeout(timeout);
+}
+
 std::int64_t Store::AccountId(const std::string& email) {
     auto query = db_.Prepare("SELECT id FROM accounts WHERE email = ?");
     query.Bind(1, email);
@@ -308,14 +313,18 @@ std::optional<AccountLogin> Store::Authenticate(const std::string& email,
     return login;
 }
 
-std::optional<ClientRecord> Store::FindClient(const std::string& clientId) {
+std::optional<ClientRecord> Store::FindClient(const std::string& clientId,
+                                              const std::string& version) {
     std::lock_guard lock(mutex_);
-    auto query = db_.Prepare("SELECT c.key, c.account_id, c.enabled, a.banned FROM clients c "
-                             "JOIN accounts a ON a.id = c.account_id WHERE c.id = ?");
-    query.Bind(1, clientId);
+    auto query =
+        db_.Prepare("SELECT c.key, c.account_id, c.enabled, a.banned, "
+                    "EXISTS (SELECT 1 FROM barred_versions WHERE version = ?2) FROM clients c "
+                    "JOIN accounts a ON a.id = c.account_id WHERE c.id = ?1");
+    query.Bind(1, clientId).Bind(2, version);
     if (!query.Step())
         return std::nullopt;
-    return ClientRecord{query.Text(0), query.Int(1), query.Int(2) != 0, query.Int(3) != 0};
+    return ClientRecord{query.Text(0), query.Int(1), query.Int(2) != 0, query.Int(3) != 0,
+                        query.Int(4) != 0};
 }
 
 bool Store::RemoveClient(const std::string& clientId) {
@@ -325,13 +334,6 @@ bool Store::RemoveClient(const std::string& clientId) {
     const bool removed = db_.Changes() > 0;
     transaction.Commit();
     return removed;
-}
-
-bool Store::IsVersionBarred(const std::string& version) {
-    std::lock_guard lock(mutex_);
-    auto query = db_.Prepare("SELECT 1 FROM barred_versions WHERE version = ?");
-    query.Bind(1, version);
-    return query.Step();
 }
 
 AccountValues Store::Account(std::int64_t accountId) {

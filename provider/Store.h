@@ -6,6 +6,7 @@
 #include "ReplyCode.h"
 #include "Sqlite.h"
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -31,6 +32,7 @@ struct ClientRecord {
     std::int64_t accountId = 0;
     bool enabled = true;
     bool accountBanned = false;
+    bool versionBarred = false; // the client version asked about is barred
 };
 
 struct AccountLogin {
@@ -86,6 +88,9 @@ class Store {
 public:
     explicit Store(const std::string& path);
 
+    // How long a statement waits for a lock another connection holds (kBusyTimeout at first).
+    void SetBusyTimeout(std::chrono::milliseconds timeout);
+
     // Operator side.
     std::int64_t AddAccount(const std::string& email, const std::string& password);
     void AddHost(const std::string& email, const std::string& host);
@@ -106,9 +111,11 @@ public:
     // Server side.
     std::optional<AccountLogin> Authenticate(const std::string& email, const std::string& password);
     ClientCredentials IssueClient(std::int64_t accountId);
-    std::optional<ClientRecord> FindClient(const std::string& clientId);
+    // The client, and whether the operator barred that client version ("" is never barred): one
+    // read of the store for everything a request's checks need.
+    std::optional<ClientRecord> FindClient(const std::string& clientId,
+                                           const std::string& version = "");
     bool RemoveClient(const std::string& clientId);
-    bool IsVersionBarred(const std::string& version);
     AccountValues Account(std::int64_t accountId);
     std::vector<Message> MessagesAfter(MessageKind kind, std::int64_t lastId);
     std::vector<GroupedHost> HostList(std::int64_t accountId);

@@ -13,6 +13,12 @@ void Hand(const UpdateWriter::Done& done, const PendingUpdate& update, UpdateOut
     }
 }
 
+template <class Item> void MoveToFront(std::vector<Item>& from, std::vector<Item>& to) {
+    to.insert(to.begin(), std::make_move_iterator(from.begin()),
+              std::make_move_iterator(from.end()));
+    from.clear();
+}
+
 } // namespace
 
 UpdateWriter::UpdateWriter(const std::string& storePath, std::size_t updatesPerCommit)
@@ -21,26 +27,52 @@ UpdateWriter::UpdateWriter(const std::string& storePath, std::size_t updatesPerC
 UpdateWriter::~UpdateWriter() { Stop(); }
 
 void UpdateWriter::Start() {
+    {
+        std::lock_guard lock(mutex_);
+        started_ = true;
+        if (!waiting_.updates.empty())
+            committer_ = Committer::Thread;
+    }
     thread_ = std::thread([this] { Run(); });
 }
 
 void UpdateWriter::Submit(PendingUpdate update, Done done) {
-    {
-        std::lock_guard lock(mutex_);
-        if (!stopped_) {
-            updates_.push_back(std::move(update));
-            done_.push_back(std::move(done));
-            wake_.notify_one();
-            return;
-        }
+    std::unique_lock lock(mutex_);
+    if (stopped_) {
+        lock.unlock();
+        return Hand(done, update, std::nullopt);
     }
-    Hand(done, update, std::nullopt);
+    waiting_.updates.push_back(std::move(update));
+    waiting_.done.push_back(std::move(done));
+    if (!started_ || committer_ != Committer::None)
+        return; // the committing thread takes it next
+    // Nothing else waits: this update alone, on this thread.
+    committer_ = Committer::Submitter;
+    Batch batch = Take();
+    lock.unlock();
+    const bool committed = Commit(batch, false);
+    lock.lock();
+    if (!committed) {
+        MoveToFront(batch.updates, waiting_.updates);
+        MoveToFront(batch.done, waiting_.done);
+    }
+    if (waiting_.updates.empty()) {
+        committer_ = Committer::None;
+        if (stopped_)
+            wake_.notify_one(); // Stop waits for this commit
+        return;
+    }
+    // What came meanwhile, or what the store's lock kept out, goes to the writer's thread.
+    committer_ = Committer::Thread;
+    wake_.notify_one();
 }
 
 void UpdateWriter::Stop() {
     {
         std::lock_guard lock(mutex_);
         stopped_ = true;
+        if (!started_ && !waiting_.updates.empty())
+            committer_ = Committer::Thread;
     }
     wake_.notify_one();
     if (thread_.joinable()) {
@@ -51,35 +83,54 @@ void UpdateWriter::Stop() {
 }
 
 void UpdateWriter::Run() {
-    std::vector<PendingUpdate> updates;
-    std::vector<Done> done;
+    std::unique_lock lock(mutex_);
     while (true) {
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopped_ || !updates_.empty(); });
-            if (updates_.empty())
-                return;
-            const std::size_t take = std::min(updates_.size(), updatesPerCommit_);
-            updates.assign(std::make_move_iterator(updates_.begin()),
-                           std::make_move_iterator(updates_.begin() + take));
-            done.assign(std::make_move_iterator(done_.begin()),
-                        std::make_move_iterator(done_.begin() + take));
-            updates_.erase(updates_.begin(), updates_.begin() + take);
-            done_.erase(done_.begin(), done_.begin() + take);
+        wake_.wait(lock, [this] {
+            return committer_ == Committer::Thread || (stopped_ && committer_ == Committer::None);
+        });
+        if (committer_ != Committer::Thread)
+            return;
+        while (!waiting_.updates.empty()) {
+            Batch batch = Take();
+            lock.unlock();
+            Commit(batch, true);
+            lock.lock();
         }
-        Commit(updates, done);
+        committer_ = Committer::None;
     }
 }
 
-void UpdateWriter::Commit(std::vector<PendingUpdate>& updates, std::vector<Done>& done) {
+UpdateWriter::Batch UpdateWriter::Take() {
+    const std::size_t take = std::min(waiting_.updates.size(), updatesPerCommit_);
+    Batch batch;
+    if (take == waiting_.updates.size()) {
+        std::swap(batch, waiting_);
+        return batch;
+    }
+    batch.updates.assign(std::make_move_iterator(waiting_.updates.begin()),
+                         std::make_move_iterator(waiting_.updates.begin() + take));
+    batch.done.assign(std::make_move_iterator(waiting_.done.begin()),
+                      std::make_move_iterator(waiting_.done.begin() + take));
+    waiting_.updates.erase(waiting_.updates.begin(), waiting_.updates.begin() + take);
+    waiting_.done.erase(waiting_.done.begin(), waiting_.done.begin() + take);
+    return batch;
+}
+
+bool UpdateWriter::Commit(Batch& batch, bool mayWait) {
     std::vector<UpdateOutcome> outcomes;
     try {
-        outcomes = store_.ApplyUpdates(updates);
+        store_.SetBusyTimeout(mayWait ? kBusyTimeout : std::chrono::milliseconds(0));
+        outcomes = store_.ApplyUpdates(batch.updates);
+    } catch (const SqliteBusy&) {
+        if (!mayWait)
+            return false;
+        outcomes.assign(batch.updates.size(), std::nullopt);
     } catch (const std::exception&) {
-        outcomes.assign(updates.size(), std::nullopt);
+        outcomes.assign(batch.updates.size(), std::nullopt);
     }
-    for (std::size_t i = 0; i < done.size(); ++i)
-        Hand(done[i], updates[i], std::move(outcomes[i]));
+    for (std::size_t i = 0; i < batch.done.size(); ++i)
+        Hand(batch.done[i], batch.updates[i], std::move(outcomes[i]));
+    return true;
 }
 
 } // namespace vek::provider
