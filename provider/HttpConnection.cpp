@@ -159,10 +159,15 @@ private:
         try {
             if (route->exchange)
                 return Send(route->exchange(request));
-            route->deferred(request, [self = this->shared_from_this()](Reply reply) {
-                asio::dispatch(self->worker_.context(), [self, reply = std::move(reply)]() mutable {
-                    self->Send(std::move(reply));
-                });
+            route->deferred(request, [self = this->shared_from_this()](Reply reply) mutable {
+                // The connection goes back to its worker with the reply and keeps no reference
+                // here: the thread that hands the reply over must never be the one that ends
+                // the connection, whose worker alone may touch what it tracks.
+                auto& context = self->worker_.context();
+                asio::dispatch(context,
+                               [self = std::move(self), reply = std::move(reply)]() mutable {
+                                   self->Send(std::move(reply));
+                               });
             });
         } catch (const std::exception&) {
             Send({500, "internal error\n"});

@@ -1,7 +1,8 @@
 #pragma once
 // What the HTTP transport hands an exchange and takes back, independent of how the bytes travel:
 // an exchange is a plain function from a request to a reply. One whose reply must wait (for a
-// store commit) is deferred: it hands its reply to a sink, once, from any thread.
+// store commit) is deferred: it hands its reply to a sink, once, from any thread; the sink then
+// holds nothing of the connection any more.
 #include <functional>
 #include <string>
 #include <string_view>
