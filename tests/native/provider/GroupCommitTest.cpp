@@ -6,6 +6,9 @@
 #include "Sqlite.h"
 #include "UpdateWriter.h"
 
+#include <future>
+#include <thread>
+
 namespace vek::provider::test {
 namespace {
 
@@ -98,6 +101,44 @@ TEST_F(GroupCommitTest, UpdatesBeyondOneCommitsShareAreCommittedInTheNext) {
     EXPECT_EQ(committed,
               (std::vector<std::string>{"a.user.example", "b.user.example", "c.user.example"}));
     EXPECT_EQ(AddressOf("c.user.example"), "203.0.113.9");
+}
+
+TEST_F(GroupCommitTest, AnUpdateFindingNoCommitUnderWayIsCommittedOnItsOwnThreadAtOnce) {
+    UpdateWriter writer(path_, Limits{}.updatesPerCommit);
+    writer.Start();
+    std::optional<std::thread::id> handedOn;
+    UpdateOutcome outcome;
+    writer.Submit(Update("a.user.example", "198.51.100.1"),
+                  [&](const PendingUpdate&, UpdateOutcome committed) {
+                      handedOn = std::this_thread::get_id();
+                      outcome = std::move(committed);
+                  });
+    EXPECT_EQ(handedOn, std::this_thread::get_id()); // before Submit returned, on this thread
+    EXPECT_EQ(outcome, std::vector<ReplyCode>{ReplyCode::HostUpdated});
+    writer.Stop();
+}
+
+TEST_F(GroupCommitTest, AnUpdateFindingTheStoreLockedLeavesItsThreadAndWaitsForTheLock) {
+    UpdateWriter writer(path_, Limits{}.updatesPerCommit);
+    writer.Start();
+    Database operatorConnection(path_);
+    auto locked = std::make_optional<WriteTransaction>(operatorConnection);
+    std::promise<UpdateOutcome> handed;
+    auto outcome = handed.get_future();
+    auto submitting = std::async(std::launch::async, [&] {
+        writer.Submit(Update("a.user.example", "198.51.100.1"),
+                      [&handed](const PendingUpdate&, UpdateOutcome committed) {
+                          handed.set_value(std::move(committed));
+                      });
+    });
+    // The submitting thread (an I/O thread in the servers) is back at once, the update waiting.
+    EXPECT_EQ(submitting.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    EXPECT_EQ(outcome.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+    locked->Commit();
+    locked.reset();
+    ASSERT_EQ(outcome.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(outcome.get(), std::vector<ReplyCode>{ReplyCode::HostUpdated});
+    writer.Stop();
 }
 
 TEST(CanonicalIPv4, DropsLeadingZerosAndRefusesAnythingElse) {
