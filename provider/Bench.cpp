@@ -1,190 +1,210 @@
-// provider_bench: signed update requests per second (8 concurrent keep-alive connections, one
-// host per request, each request a real store write) and DNS echo queries per second against a
-// tarvo-provider process on loopback, with that process's peak memory. Every phase is bounded
-// in time and in count; only loopback addresses are used.
+// provider_bench: the reference provider under load, as a process of its own on loopback.
+// For 10, 1,000 and 100,000 hosts: signed update requests per second (each a store write) over
+// 1, 8, 64 and 256 keep-alive connections, with latency, the server's CPU per update and its
+// peak memory, beside the same SQL run directly in one thread on a copy of the store; then the
+// HTTP echo's requests per second and the DNS echo's answers per second. Every phase is bounded
+// in time; only loopback addresses are used.
 #include "Crypto.h"
 #include "Provider.h"
 #include "RequestSignature.h"
+#include "Sqlite.h"
 #include "Store.h"
-
-#include <httplib.h>
+#include "probe/LoadClient.h"
+#include "probe/ProviderProcess.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using vek::provider::ClientCredentials;
 using vek::provider::Endpoint;
+using vek::provider::probe::LoadResult;
+using vek::provider::probe::ProviderProcess;
 
-constexpr int kConnections = 8;
-constexpr int kHostsPerConnection = 125;
-constexpr long kMaxUpdates = 2'000'000;
-constexpr long kMaxQueries = 20'000'000;
+constexpr const char* kEmail = "bench@example.com";
+constexpr const char* kUserAgent = "VEK v3.0.4/6.1.7601";
+constexpr int kHostCounts[] = {10, 1'000, 100'000};
+constexpr std::size_t kConnectionCounts[] = {1, 8, 64, 256};
+constexpr double kUpdateTarget = 15'000; // per second, from 8 to 256 connections
+constexpr double kP99TargetMs = 20;      // at 64 connections
+constexpr double kMemoryTargetMiB = 50;  // at every point
 constexpr int kDnsThreadsPerServer = 2;
 constexpr int kDnsBatch = 32;
-constexpr auto kStartTimeout = std::chrono::seconds(30);
+constexpr long kMaxQueries = 20'000'000;
 
 struct Options {
     std::string provider;
-    double seconds = 5;
+    double seconds = 2;
+    std::vector<std::string> serveArgs; // e.g. "--threads", "4"
 };
 
-struct Child {
-    pid_t pid = -1;
-    Endpoint http;
-    std::array<Endpoint, 2> dns;
+struct Seeded {
+    ClientCredentials client;
+    std::int64_t accountId = 0;
 };
 
-std::string HostName(int index) { return "h" + std::to_string(index) + ".bench.example"; }
+std::string HostName(long index) { return "h" + std::to_string(index) + ".bench.example"; }
 
-vek::provider::ClientCredentials Seed(const std::string& dataDir) {
-    vek::provider::Store store(vek::provider::PrepareDataDir(dataDir));
-    store.AddAccount("bench@example.com", "bench-pass");
-    for (int i = 0; i < kConnections * kHostsPerConnection; ++i) {
-        store.AddHost("bench@example.com", HostName(i));
+Seeded Seed(const std::string& dataDir, int hosts) {
+    const std::string path = vek::provider::PrepareDataDir(dataDir);
+    Seeded seeded;
+    {
+        vek::provider::Store store(path);
+        seeded.accountId = store.AddAccount(kEmail, "bench-pass");
+        seeded.client = store.IssueClient(kEmail);
     }
-    return store.IssueClient("bench@example.com");
+    vek::provider::Database db(path);
+    vek::provider::WriteTransaction transaction(db);
+    db.Prepare("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?2) "
+               "INSERT INTO hosts (account_id, name) SELECT ?1, 'h' || i || '.bench.example' "
+               "FROM n")
+        .Bind(1, seeded.accountId)
+        .Bind(2, std::int64_t{hosts})
+        .Run();
+    transaction.Commit();
+    return seeded;
 }
 
-// The endpoint text after "label" on one of the provider's start lines.
-std::optional<std::string> Field(const std::string& line, const std::string& label) {
-    if (line.rfind(label, 0) != 0)
-        return std::nullopt;
-    const auto start = line.find_first_not_of(' ', label.size());
-    return line.substr(start);
-}
+// The request's host and address: every connection walks over hosts of its own where there
+// are enough, each round moving them to the other address, so each request changes one.
+struct UpdatePlan {
+    long hosts;
+    std::size_t connections;
 
-Child Spawn(const Options& options, const std::string& dataDir) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::vector<std::string> args = {options.provider,
-                                     "--data",
-                                     dataDir,
-                                     "serve",
-                                     "--quiet",
-                                     "--http",
-                                     "127.0.0.1:0",
-                                     "--https",
-                                     "127.0.0.1:0",
-                                     "--echo-http",
-                                     "127.0.0.2:0,127.0.0.3:0",
-                                     "--echo-dns",
-                                     "127.0.0.2:0,127.0.0.3:0"};
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    Child child;
-    if (posix_spawn(&child.pid, options.provider.c_str(), &actions, nullptr, argv.data(),
-                    environ) != 0) {
-        throw std::runtime_error("cannot start " + options.provider);
+    long Host(std::size_t connection, std::uint64_t n) const {
+        const long perConnection = std::max(1L, hosts / static_cast<long>(connections));
+        return (static_cast<long>(connection) +
+                static_cast<long>(connections) * static_cast<long>(n % perConnection)) %
+               hosts;
     }
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
+    const char* Address(std::size_t connection, std::uint64_t n) const {
+        const long perConnection = std::max(1L, hosts / static_cast<long>(connections));
+        return (n / perConnection + connection) % 2 ? "203.0.113.7" : "198.51.100.9";
+    }
+};
 
-    std::string pending;
-    const auto deadline = Clock::now() + kStartTimeout;
-    bool ready = false;
-    while (!ready && Clock::now() < deadline) {
-        pollfd fd{pipeFds[0], POLLIN, 0};
-        if (poll(&fd, 1, 1000) <= 0)
-            continue;
-        char buffer[1024];
-        const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        pending.append(buffer, static_cast<std::size_t>(n));
-        for (std::size_t eol; (eol = pending.find('\n')) != std::string::npos;) {
-            const std::string line = pending.substr(0, eol);
-            pending.erase(0, eol + 1);
-            if (auto http = Field(line, "update server (HTTP):")) {
-                child.http = *vek::provider::ParseEndpoint(*http);
-            } else if (auto dns = Field(line, "DNS IP echo:")) {
-                const auto comma = dns->find(',');
-                child.dns = {*vek::provider::ParseEndpoint(dns->substr(0, comma)),
-                             *vek::provider::ParseEndpoint(dns->substr(comma + 1))};
-            } else if (line == "ready") {
-                ready = true;
-            }
-        }
-    }
-    close(pipeFds[0]);
-    if (!ready) {
-        kill(child.pid, SIGKILL);
-        waitpid(child.pid, nullptr, 0);
-        throw std::runtime_error("the provider did not start");
-    }
-    return child;
-}
-
-void BenchUpdates(const Child& child, const vek::provider::ClientCredentials& client,
-                  double seconds) {
-    std::atomic<long> done{0};
-    std::atomic<long> failed{0};
-    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    const auto start = Clock::now();
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kConnections; ++t) {
-        threads.emplace_back([&, t] {
-            httplib::Client http(child.http.address, child.http.port);
-            http.set_keep_alive(true);
-            http.set_url_encode(false);
-            http.set_tcp_nodelay(true);
-            http.set_connection_timeout(2);
-            http.set_read_timeout(5);
-            const httplib::Headers headers = {{"User-Agent", "VEK v3.0.4/6.1.7601"}};
-            for (long i = 0; Clock::now() < deadline && done.load() < kMaxUpdates; ++i) {
-                const std::string host = HostName(t + kConnections * (i % kHostsPerConnection));
-                // Each round over the hosts moves them to the other address: every request
-                // changes a stored address.
-                const std::string ip =
-                    (i / kHostsPerConnection) % 2 ? "203.0.113.7" : "198.51.100.9";
+vek::provider::probe::Load UpdateLoad(const ClientCredentials& client, const UpdatePlan& plan) {
+    return {[client, plan](std::size_t connection, std::uint64_t n) {
                 const std::string target =
-                    "/vekupdate.php?h[]=" + host + "&email=" + client.id + "&ip=" + ip;
-                const auto reply =
-                    http.Get(target + vek::SignatureSuffix(
-                                          vek::provider::HmacSha1Base64(client.key, target)),
-                             headers);
-                if (reply && reply->status == 200 && reply->body == host + ":1\n") {
-                    ++done;
-                } else {
-                    ++failed;
-                }
-            }
-        });
+                    "/vekupdate.php?h[]=" + HostName(plan.Host(connection, n)) +
+                    "&email=" + client.id + "&ip=" + plan.Address(connection, n);
+                return "GET " + target +
+                       vek::SignatureSuffix(vek::provider::HmacSha1Base64(client.key, target)) +
+                       " HTTP/1.1\r\nHost: bench\r\nUser-Agent: " + kUserAgent + "\r\n\r\n";
+            },
+            [plan](std::size_t connection, std::uint64_t n, int status, std::string_view body) {
+                const std::string host = HostName(plan.Host(connection, n));
+                // Where connections share hosts, another may have moved it first.
+                return status == 200 && (body == host + ":1\n" || body == host + ":0\n");
+            }};
+}
+
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// The provider's SQL for each update request (the client and barred-version look-up, then the
+// update), in one thread, one transaction per update.
+struct DirectResult {
+    double perSecond = 0;
+    double cpuUs = 0;
+};
+
+DirectResult DirectSql(const std::string& path, const Seeded& seeded, int hosts, double seconds) {
+    vek::provider::Store store(path);
+    const UpdatePlan plan{hosts, 1};
+    const auto start = Clock::now();
+    const double cpuStart = ThreadCpuSeconds();
+    const auto end = start + std::chrono::duration<double>(seconds);
+    long done = 0;
+    for (; Clock::now() < end; ++done) {
+        const auto client = store.FindClient(seeded.client.id, "3.0.4");
+        store.ApplyUpdate({client->accountId,
+                           {{false, HostName(plan.Host(0, static_cast<std::uint64_t>(done)))}},
+                           plan.Address(0, static_cast<std::uint64_t>(done)),
+                           static_cast<std::int64_t>(std::time(nullptr))});
     }
-    for (auto& thread : threads)
-        thread.join();
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("updates:  %ld signed requests (each one store write) in %.2f s = %.0f/s over %d "
-                "connections; %ld failed\n",
-                done.load(), elapsed, done.load() / elapsed, kConnections, failed.load());
-    std::printf("          target >= 5000/s: %s\n",
-                done.load() / elapsed >= 5000 ? "met" : "NOT met");
+    return {done / elapsed, (ThreadCpuSeconds() - cpuStart) / done * 1e6};
+}
+
+struct Verdicts {
+    bool updates = true;
+    bool p99 = true;
+    bool memory = true;
+};
+
+void BenchUpdates(const Options& options, int hosts, Verdicts& verdicts) {
+    const auto dataDir =
+        std::filesystem::temp_directory_path() / ("provider-bench-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dataDir);
+    const Seeded seeded = Seed(dataDir.string(), hosts);
+    const auto copy = dataDir.string() + "/direct-sql.sqlite3";
+    std::filesystem::copy_file(dataDir / "provider.sqlite3", copy);
+    const DirectResult direct = DirectSql(copy, seeded, hosts, options.seconds);
+    std::printf("%7d  direct SQL    %9.0f      1.00                         %6.1f\n", hosts,
+                direct.perSecond, direct.cpuUs);
+    {
+        ProviderProcess provider(options.provider, dataDir.string(), options.serveArgs);
+        for (const std::size_t connections : kConnectionCounts) {
+            provider.ResetPeakMemory();
+            const double cpuStart = provider.CpuSeconds();
+            const LoadResult result =
+                RunLoad(provider.http, connections, std::chrono::duration<double>(options.seconds),
+                        UpdateLoad(seeded.client, {hosts, connections}));
+            const double cpuUs =
+                result.good ? (provider.CpuSeconds() - cpuStart) / result.good * 1e6 : 0;
+            const double peakMiB = provider.PeakMemoryKiB() / 1024.0;
+            std::printf(
+                "%7d  %4zu conns    %9.0f      %4.2f   %7.2f  %7.2f    %6.1f   %6.1f  %ld\n", hosts,
+                connections, result.PerSecond(), result.PerSecond() / direct.perSecond,
+                result.p50Ms, result.p99Ms, cpuUs, peakMiB, result.failed);
+            if (connections >= 8)
+                verdicts.updates = verdicts.updates && result.PerSecond() >= kUpdateTarget;
+            if (connections == 64)
+                verdicts.p99 = verdicts.p99 && result.p99Ms < kP99TargetMs;
+            verdicts.memory = verdicts.memory && peakMiB < kMemoryTargetMiB;
+        }
+        provider.StopWith(SIGTERM, std::chrono::seconds(5));
+    }
+    std::filesystem::remove_all(dataDir);
+}
+
+void BenchHttpEcho(const ProviderProcess& provider, double seconds, Verdicts& verdicts) {
+    const vek::provider::probe::Load load{
+        [](std::size_t, std::uint64_t) {
+            return std::string("GET /ip.php HTTP/1.1\r\nHost: bench\r\n\r\n");
+        },
+        [](std::size_t connection, std::uint64_t, int status, std::string_view body) {
+            return status == 200 && body == vek::provider::probe::SourceAddressOf(connection);
+        }};
+    for (const std::size_t connections : kConnectionCounts) {
+        provider.ResetPeakMemory();
+        const LoadResult result = RunLoad(provider.echoHttp[0], connections,
+                                          std::chrono::duration<double>(seconds), load);
+        const double peakMiB = provider.PeakMemoryKiB() / 1024.0;
+        std::printf("http echo %4zu conns: %8.0f requests/s, p50 %.2f ms, p99 %.2f ms; peak "
+                    "memory %.1f MiB; %ld failed\n",
+                    connections, result.PerSecond(), result.p50Ms, result.p99Ms, peakMiB,
+                    result.failed);
+        verdicts.memory = verdicts.memory && peakMiB < kMemoryTargetMiB;
+    }
 }
 
 std::string DnsQuery(std::uint16_t id) {
@@ -211,7 +231,7 @@ std::string DnsQuery(std::uint16_t id) {
     return query;
 }
 
-void BenchDns(const Child& child, double seconds) {
+void BenchDns(const ProviderProcess& provider, double seconds) {
     std::atomic<long> answered{0};
     std::atomic<long> lost{0};
     const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
@@ -219,7 +239,7 @@ void BenchDns(const Child& child, double seconds) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 2 * kDnsThreadsPerServer; ++t) {
         threads.emplace_back([&, t] {
-            const Endpoint& server = child.dns[t % 2];
+            const Endpoint& server = provider.echoDns[t % 2];
             const int sock = socket(AF_INET, SOCK_DGRAM, 0);
             sockaddr_in to{};
             to.sin_family = AF_INET;
@@ -251,28 +271,19 @@ void BenchDns(const Child& child, double seconds) {
                 "of %d); %ld lost\n",
                 answered.load(), elapsed, answered.load() / elapsed, 2 * kDnsThreadsPerServer,
                 kDnsBatch, lost.load());
-    std::printf("          target >= 50000/s: %s\n",
-                answered.load() / elapsed >= 50000 ? "met" : "NOT met");
 }
 
-long PeakMemoryKiB(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
+void BenchEchoes(const Options& options, Verdicts& verdicts) {
+    const auto dataDir = std::filesystem::temp_directory_path() /
+                         ("provider-bench-echo-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dataDir);
+    {
+        ProviderProcess provider(options.provider, dataDir.string(), options.serveArgs);
+        BenchHttpEcho(provider, options.seconds, verdicts);
+        BenchDns(provider, options.seconds);
+        provider.StopWith(SIGTERM, std::chrono::seconds(5));
     }
-    return -1;
-}
-
-void StopChild(pid_t pid) {
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    std::filesystem::remove_all(dataDir);
 }
 
 Options ParseOptions(int argc, char** argv) {
@@ -285,37 +296,34 @@ Options ParseOptions(int argc, char** argv) {
             options.provider = argv[i + 1];
         } else if (name == "--seconds") {
             options.seconds = std::min(60.0, std::max(0.5, std::stod(argv[i + 1])));
+        } else if (name == "--threads") {
+            options.serveArgs = {"--threads", argv[i + 1]};
         }
     }
     return options;
 }
 
+const char* Met(bool met) { return met ? "met" : "NOT met"; }
+
 } // namespace
 
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
-    char pattern[] = "/tmp/provider-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr)
-        return 1;
-    const std::string dataDir = pattern;
-    int status = 0;
+    Verdicts verdicts;
     try {
-        const auto client = Seed(dataDir);
-        const Child child = Spawn(options, dataDir);
-        try {
-            BenchUpdates(child, client, options.seconds);
-            BenchDns(child, options.seconds);
-            std::printf("server peak memory (VmHWM): %.1f MiB\n",
-                        PeakMemoryKiB(child.pid) / 1024.0);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "provider_bench: %s\n", e.what());
-            status = 1;
-        }
-        StopChild(child.pid);
+        std::printf("updates (signed, each a store write; %.1f s a point)\n", options.seconds);
+        std::printf("  hosts  load          updates/s  vs direct   p50 ms   p99 ms  CPU us/upd  "
+                    "peak MiB  failed\n");
+        for (const int hosts : kHostCounts)
+            BenchUpdates(options, hosts, verdicts);
+        BenchEchoes(options, verdicts);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "provider_bench: %s\n", e.what());
-        status = 1;
+        return 1;
     }
-    std::filesystem::remove_all(dataDir);
-    return status;
+    std::printf("targets: >= %.0f updates/s from 8 to 256 connections: %s; p99 < %.0f ms at 64 "
+                "connections: %s; peak memory < %.0f MiB at every point: %s\n",
+                kUpdateTarget, Met(verdicts.updates), kP99TargetMs, Met(verdicts.p99),
+                kMemoryTargetMiB, Met(verdicts.memory));
+    return 0;
 }

@@ -17,7 +17,8 @@ namespace {
 
 constexpr const char* kUsage = R"(usage: tarvo-provider [--data DIR] COMMAND
   serve [--http A:P] [--https A:P] [--https-host NAME] [--echo-http A:P,A:P]
-        [--echo-dns A:P,A:P] [--quiet]        run the servers until SIGINT/SIGTERM
+        [--echo-dns A:P,A:P] [--threads N] [--quiet]
+                                              run the servers until SIGINT/SIGTERM
   demo [serve options]                        create the demo account, print it, serve
   account add EMAIL PASSWORD|- [--host NAME]... [--group NAME=HOST,HOST...]...
   account set EMAIL [--interval MS] [--enhanced on|off] [--error TEXT] [--no-error]

@@ -2,9 +2,9 @@
 
 #include "Base64.h"
 
+#include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
 #include <openssl/rand.h>
 
 #include <charconv>
@@ -52,17 +52,50 @@ std::vector<std::string_view> SplitDollar(std::string_view text) {
     return parts;
 }
 
+// An HMAC-SHA1 context of one thread, its algorithms looked up once: OpenSSL's one-call HMAC()
+// looks them up again on every call, under a lock that every thread shares.
+class Sha1Mac {
+public:
+    Sha1Mac() {
+        EVP_MAC* mac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+        context_ = mac ? EVP_MAC_CTX_new(mac) : nullptr;
+        EVP_MAC_free(mac); // the context holds its own reference
+        char digest[] = "SHA1";
+        const OSSL_PARAM params[] = {
+            OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
+            OSSL_PARAM_construct_end()};
+        if (context_ == nullptr || EVP_MAC_CTX_set_params(context_, params) != 1)
+            throw std::runtime_error("HMAC-SHA1 is not available");
+    }
+    Sha1Mac(const Sha1Mac&) = delete;
+    Sha1Mac& operator=(const Sha1Mac&) = delete;
+    ~Sha1Mac() { EVP_MAC_CTX_free(context_); }
+
+    std::string_view Digest(std::string_view key, std::string_view data) {
+        // A key pointer is always passed: without one, the previous call's key would be used.
+        static constexpr unsigned char kNoKey = 0;
+        const auto* keyBytes =
+            key.empty() ? &kNoKey : reinterpret_cast<const unsigned char*>(key.data());
+        std::size_t length = 0;
+        if (EVP_MAC_init(context_, keyBytes, key.size(), nullptr) != 1 ||
+            EVP_MAC_update(context_, reinterpret_cast<const unsigned char*>(data.data()),
+                           data.size()) != 1 ||
+            EVP_MAC_final(context_, digest_, &length, sizeof digest_) != 1) {
+            throw std::runtime_error("HMAC failed");
+        }
+        return {reinterpret_cast<const char*>(digest_), length};
+    }
+
+private:
+    EVP_MAC_CTX* context_ = nullptr;
+    unsigned char digest_[EVP_MAX_MD_SIZE];
+};
+
 } // namespace
 
 std::string HmacSha1Base64(std::string_view key, std::string_view data) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (HMAC(EVP_sha1(), key.data(), static_cast<int>(key.size()),
-             reinterpret_cast<const unsigned char*>(data.data()), data.size(), digest,
-             &length) == nullptr) {
-        throw std::runtime_error("HMAC failed");
-    }
-    return Base64Encode(std::string_view(reinterpret_cast<const char*>(digest), length));
+    thread_local Sha1Mac mac;
+    return Base64Encode(mac.Digest(key, data));
 }
 
 bool ConstantTimeEquals(std::string_view a, std::string_view b) {

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <array>
@@ -17,13 +18,21 @@
 namespace vek::provider {
 namespace {
 
+// Datagrams read with one call; a query longer than a datagram's room is read cut short.
+constexpr std::size_t kBatch = 32;
+constexpr std::size_t kDatagramSize = 512;
+
+std::array<std::uint8_t, 4> AddressBytes(const in_addr& address) {
+    std::array<std::uint8_t, 4> bytes{};
+    std::memcpy(bytes.data(), &address.s_addr, 4);
+    return bytes;
+}
+
+// An operator's address is valid dotted IPv4: the store refuses anything else.
 std::array<std::uint8_t, 4> AddressBytes(const std::string& text) {
     in_addr address{};
-    std::array<std::uint8_t, 4> bytes{};
-    if (inet_pton(AF_INET, text.c_str(), &address) == 1) {
-        std::memcpy(bytes.data(), &address.s_addr, 4);
-    }
-    return bytes;
+    inet_pton(AF_INET, text.c_str(), &address);
+    return AddressBytes(address);
 }
 
 } // namespace
@@ -72,7 +81,10 @@ void DnsEchoServer::Stop() {
 }
 
 void DnsEchoServer::Serve() {
-    std::array<char, 512> buffer{};
+    std::array<std::array<char, kDatagramSize>, kBatch> buffers{};
+    std::array<sockaddr_in, kBatch> peers{};
+    std::array<iovec, kBatch> parts{};
+    std::array<mmsghdr, kBatch> messages{};
     std::array<pollfd, 2> fds{pollfd{socket_, POLLIN, 0}, pollfd{wake_, POLLIN, 0}};
     while (true) {
         if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
@@ -81,22 +93,33 @@ void DnsEchoServer::Serve() {
             return;
         if (fds[0].revents == 0)
             continue;
-        // Drain what is queued without going back to poll for every datagram.
+        // Drain what is queued, a batch at a time, without going back to poll for every datagram.
         while (true) {
-            sockaddr_in peer{};
-            socklen_t peerLength = sizeof peer;
-            const ssize_t received = recvfrom(socket_, buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                              reinterpret_cast<sockaddr*>(&peer), &peerLength);
-            if (received < 0)
+            for (std::size_t i = 0; i < kBatch; ++i) {
+                parts[i] = {buffers[i].data(), buffers[i].size()};
+                messages[i] = {};
+                messages[i].msg_hdr.msg_name = &peers[i];
+                messages[i].msg_hdr.msg_namelen = sizeof peers[i];
+                messages[i].msg_hdr.msg_iov = &parts[i];
+                messages[i].msg_hdr.msg_iovlen = 1;
+            }
+            const int received = recvmmsg(socket_, messages.data(), kBatch, MSG_DONTWAIT, nullptr);
+            if (received <= 0)
                 break;
-            char peerText[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &peer.sin_addr, peerText, sizeof peerText);
-            const auto reply =
-                DnsEchoReply(std::string_view(buffer.data(), static_cast<std::size_t>(received)),
-                             AddressBytes(echo_.For(peerText)));
-            if (reply) {
-                sendto(socket_, reply->data(), reply->size(), MSG_DONTWAIT,
-                       reinterpret_cast<sockaddr*>(&peer), peerLength);
+            // Read after the batch arrived, so that a setting made before a query was sent holds
+            // for its answer.
+            echo_.Refresh();
+            const auto& operatorAddress = echo_.OperatorAddress();
+            const auto operatorBytes =
+                operatorAddress ? AddressBytes(*operatorAddress) : std::array<std::uint8_t, 4>{};
+            for (int i = 0; i < received; ++i) {
+                const auto reply =
+                    DnsEchoReply(std::string_view(buffers[i].data(), messages[i].msg_len),
+                                 operatorAddress ? operatorBytes : AddressBytes(peers[i].sin_addr));
+                if (reply) {
+                    sendto(socket_, reply->data(), reply->size(), MSG_DONTWAIT,
+                           reinterpret_cast<sockaddr*>(&peers[i]), messages[i].msg_hdr.msg_namelen);
+                }
             }
         }
     }

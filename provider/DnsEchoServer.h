@@ -1,6 +1,7 @@
 #pragma once
 // One DNS IP-echo server: a UDP socket on its own address and port, served by one thread that
-// answers each query datagram at once. Stop() wakes the thread through an eventfd.
+// reads the queued datagrams in batches and answers each at once. Stop() wakes the thread
+// through an eventfd.
 #include "EchoAddress.h"
 #include "Endpoint.h"
 
@@ -11,6 +12,7 @@ namespace vek::provider {
 class DnsEchoServer {
 public:
     // Binds at once (throws std::runtime_error when it cannot); serving starts with Start().
+    // echo: used by this server's thread alone.
     DnsEchoServer(const Endpoint& endpoint, EchoAddress& echo);
     DnsEchoServer(const DnsEchoServer&) = delete;
     DnsEchoServer& operator=(const DnsEchoServer&) = delete;

@@ -1,30 +1,32 @@
 #pragma once
 // The address the IP-echo servers report: the one the operator set in the store (standing for
-// a public address behind NAT), or else the address the request came from. The operator's
-// setting is read again at most once per refresh interval, so a change made by another process
-// reaches the running servers within that interval without a store read per datagram.
+// a public address behind NAT), or else the address the request came from. The setting is read
+// from the store again for every request (for the DNS echo, every batch of datagrams received
+// together), so an operator's command from another process holds for the very next request on
+// every server thread. One EchoAddress serves one thread, with a store connection of its own.
 #include "Store.h"
 
-#include <chrono>
-#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vek::provider {
 
 class EchoAddress {
 public:
-    EchoAddress(Store& store, std::chrono::milliseconds refresh)
-        : store_(store), refresh_(refresh) {}
+    explicit EchoAddress(Store& store) : store_(store) {}
 
-    // Never throws: a store failure keeps the setting last read.
-    std::string For(const std::string& peerAddress);
+    // Reads the operator's setting again. Never throws: a store failure keeps the one last read.
+    void Refresh();
+    // The operator's address as last read; nothing when none is set.
+    const std::optional<std::string>& OperatorAddress() const { return operatorAddress_; }
+    // The operator's address as last read, or else the peer's.
+    std::string_view For(std::string_view peerAddress) const {
+        return operatorAddress_ ? std::string_view(*operatorAddress_) : peerAddress;
+    }
 
 private:
     Store& store_;
-    const std::chrono::milliseconds refresh_;
-    std::mutex mutex_;
-    std::optional<std::chrono::steady_clock::time_point> readAt_;
     std::optional<std::string> operatorAddress_;
 };
 

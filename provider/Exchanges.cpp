@@ -25,14 +25,15 @@ struct Authorised {
     bool ok() const { return refusal == ReplyCode::HostUnchanged; }
 };
 
-Authorised Authorise(Store& store, std::string_view rawTarget) {
+// version: the client version whose bar the update checks ("" for the other exchanges).
+Authorised Authorise(Store& store, std::string_view rawTarget, const std::string& version = "") {
     const std::string target = UnescapeRequestTarget(rawTarget);
     const auto signedTarget = SplitSignedTarget(target);
     Authorised result{ParseRequestTarget(signedTarget ? signedTarget->signedText : target),
                       std::nullopt, ReplyCode::HostUnchanged};
     const auto clientId = result.target.Single("email");
     if (clientId && IsValidClientId(*clientId))
-        result.client = store.FindClient(*clientId);
+        result.client = store.FindClient(*clientId, version);
     if (!result.client) {
         result.refusal = ReplyCode::BadCredentials;
     } else if (!signedTarget || !SignatureMatches(*signedTarget, result.client->key)) {
@@ -168,32 +169,34 @@ Reply Exchanges::Notices(std::string_view rawTarget) {
             "text/xml"};
 }
 
-Reply Exchanges::Update(std::string_view rawTarget, std::string_view userAgent) {
-    const auto request = Authorise(store_, rawTarget);
-    const auto items = UpdateItems(request.target);
-    if (!request.ok())
-        return {200, SameCodeLines(items, request.refusal)};
-    if (request.client->accountBanned)
-        return {200, SameCodeLines(items, ReplyCode::AccountBanned)};
-    if (!request.client->enabled)
-        return {200, SameCodeLines(items, ReplyCode::ClientDisabled)};
+std::variant<Reply, PendingUpdate> Exchanges::CheckUpdate(std::string_view rawTarget,
+                                                          std::string_view userAgent) {
     const std::string version = ClientVersion(userAgent);
-    if (!version.empty() && store_.IsVersionBarred(version)) {
-        return {200, SameCodeLines(items, ReplyCode::ClientVersionBarred)};
-    }
-    const auto address = request.target.Single("ip");
-    if (!address || !IsValidIPv4(*address))
-        return {400, "invalid ip\n"};
+    const auto request = Authorise(store_, rawTarget, version);
+    auto items = UpdateItems(request.target);
+    if (!request.ok())
+        return Reply{200, SameCodeLines(items, request.refusal)};
+    if (request.client->accountBanned)
+        return Reply{200, SameCodeLines(items, ReplyCode::AccountBanned)};
+    if (!request.client->enabled)
+        return Reply{200, SameCodeLines(items, ReplyCode::ClientDisabled)};
+    if (!version.empty() && request.client->versionBarred)
+        return Reply{200, SameCodeLines(items, ReplyCode::ClientVersionBarred)};
+    const auto given = request.target.Single("ip");
+    auto address = given ? CanonicalIPv4(*given) : std::nullopt;
+    if (!address)
+        return Reply{400, "invalid ip\n"};
     if (items.empty())
-        return {400, "no host or group\n"};
+        return Reply{400, "no host or group\n"};
     if (items.size() > kMaxUpdateItems)
-        return {400, "too many hosts and groups\n"};
-    try {
-        return {200, ReplyLines(items, store_.ApplyUpdate(request.client->accountId, items,
-                                                          *address, Now()))};
-    } catch (const std::exception&) {
+        return Reply{400, "too many hosts and groups\n"};
+    return PendingUpdate{request.client->accountId, std::move(items), std::move(*address), Now()};
+}
+
+Reply UpdateReply(const std::vector<UpdateItem>& items, const UpdateOutcome& outcome) {
+    if (!outcome)
         return {200, SameCodeLines(items, ReplyCode::InternalError)};
-    }
+    return {200, ReplyLines(items, *outcome)};
 }
 
 } // namespace vek::provider

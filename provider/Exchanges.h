@@ -1,19 +1,15 @@
 #pragma once
-// The update server's five exchanges, independent of the HTTP library: each takes the raw
+// The update server's five exchanges, independent of the HTTP transport: each takes the raw
 // request target (as it stood in the request line) and answers with a status and a body.
 // Nothing a request carries is trusted; every refusal is a well-formed answer.
+#include "HttpExchange.h"
 #include "Store.h"
 
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace vek::provider {
-
-struct Reply {
-    int status = 200;
-    std::string body;
-    std::string contentType = "text/plain";
-};
 
 class Exchanges {
 public:
@@ -27,12 +23,18 @@ public:
     Reply ListHosts(std::string_view rawTarget);
     // "notices.php?email=<client id>&lastnotice=<n>&lastalert=<n>", signed.
     Reply Notices(std::string_view rawTarget);
-    // "vekupdate.php?h[]=...&g[]=...&email=<client id>&ip=<address>", signed.
-    Reply Update(std::string_view rawTarget, std::string_view userAgent);
+    // "vekupdate.php?h[]=...&g[]=...&email=<client id>&ip=<address>", signed: its refusal, or
+    // the store write it asks for (the address in canonical form), whose outcome UpdateReply
+    // turns into the reply.
+    std::variant<Reply, PendingUpdate> CheckUpdate(std::string_view rawTarget,
+                                                   std::string_view userAgent);
 
 private:
     Store& store_;
 };
+
+// One line "name:code" per item; code 5 for every item when nothing was written.
+Reply UpdateReply(const std::vector<UpdateItem>& items, const UpdateOutcome& outcome);
 
 // "3.0.4" from "VEK v3.0.4/6.1.7601 (Service)"; empty when the agent is not of that form.
 std::string ClientVersion(std::string_view userAgent);

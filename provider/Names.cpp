@@ -36,7 +36,10 @@ bool IsValidGroupName(std::string_view name) {
     return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), IsNameChar);
 }
 
-bool IsValidIPv4(std::string_view address) {
+bool IsValidIPv4(std::string_view address) { return CanonicalIPv4(address).has_value(); }
+
+std::optional<std::string> CanonicalIPv4(std::string_view address) {
+    std::string canonical;
     int fields = 0;
     std::size_t pos = 0;
     while (true) {
@@ -47,15 +50,20 @@ bool IsValidIPv4(std::string_view address) {
             ++digits;
             ++pos;
             if (digits > 3)
-                return false;
+                return std::nullopt;
         }
         if (digits == 0 || value > 255)
-            return false;
+            return std::nullopt;
+        canonical += std::to_string(value);
         ++fields;
-        if (pos == address.size())
-            return fields == 4;
+        if (pos == address.size()) {
+            if (fields != 4)
+                return std::nullopt;
+            return canonical;
+        }
         if (address[pos] != '.' || fields == 4)
-            return false;
+            return std::nullopt;
+        canonical += '.';
         ++pos;
     }
 }

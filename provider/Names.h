@@ -2,6 +2,8 @@
 // What the provider accepts as an e-mail address, a host name, a group name, an IPv4 address or
 // a client id. Stored names are restricted to characters that need no quoting in the host-list
 // records, the update request and the reply lines.
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace vek::provider {
@@ -15,6 +17,9 @@ bool IsValidHostName(std::string_view name);
 bool IsValidGroupName(std::string_view name);
 // Exactly four fields of 1 to 3 decimal digits, each 0 to 255.
 bool IsValidIPv4(std::string_view address);
+// Such an address without leading zeros ("1.2.3.4" for "001.002.003.004"); nothing for any
+// other text.
+std::optional<std::string> CanonicalIPv4(std::string_view address);
 // 1 to 64 characters of letters and digits (the provider issues 20 lower-case hex digits).
 bool IsValidClientId(std::string_view id);
 

@@ -4,144 +4,124 @@
 #include "DnsEchoServer.h"
 #include "EchoAddress.h"
 #include "Exchanges.h"
+#include "HttpListener.h"
+#include "ProviderRoutes.h"
 #include "Store.h"
 
-#include <httplib.h>
+#include <boost/asio/ssl/context.hpp>
+#include <boost/asio/thread_pool.hpp>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
-#include <thread>
 
 namespace vek::provider {
 namespace {
 
-constexpr std::size_t kUpdateServerThreads = 16;
-constexpr std::size_t kKeepAliveRequests = 100;
-constexpr time_t kSocketTimeoutSeconds = 5;
-constexpr auto kStartWait = std::chrono::seconds(5);
+namespace asio = boost::asio;
 
-using Exchange = std::function<Reply(const httplib::Request&)>;
+// Registrations check a slow password hash; they share these threads, off the I/O threads.
+constexpr std::size_t kSlowExchangeThreads = 2;
 
-void Answer(httplib::Response& res, const Reply& reply) {
-    res.status = reply.status;
-    res.set_content(reply.body, reply.contentType.c_str());
+asio::ssl::context TlsContext(const TlsFiles& files) {
+    asio::ssl::context tls(asio::ssl::context::tls_server);
+    tls.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_compression);
+    // An idle connection keeps no TLS buffers.
+    SSL_CTX_set_mode(tls.native_handle(), SSL_MODE_RELEASE_BUFFERS);
+    boost::system::error_code error;
+    tls.use_certificate_chain_file(files.serverCert, error);
+    if (!error)
+        tls.use_private_key_file(files.serverKey, asio::ssl::context::pem, error);
+    if (error)
+        throw std::runtime_error("cannot load the server certificate: " + error.message());
+    return tls;
 }
 
-// Every handler answers, whatever goes wrong inside it.
-httplib::Server::Handler Guarded(Exchange exchange) {
-    return [exchange = std::move(exchange)](const httplib::Request& req, httplib::Response& res) {
-        try {
-            Answer(res, exchange(req));
-        } catch (const std::exception&) {
-            Answer(res, {500, "internal error\n"});
-        }
-    };
-}
+// What one I/O thread serves with: a store connection of its own, so that the reads of a
+// request never wait for another thread's.
+struct WorkerSite {
+    explicit WorkerSite(const std::string& storePath)
+        : store(storePath), exchanges(store), echo(store) {}
 
-void Configure(httplib::Server& server, bool logRequests, const char* name) {
-    server.set_keep_alive_max_count(kKeepAliveRequests);
-    server.set_read_timeout(kSocketTimeoutSeconds);
-    server.set_write_timeout(kSocketTimeoutSeconds);
-    server.set_payload_max_length(4096);
-    // The header and the body leave in separate writes; without this, Nagle's algorithm holds
-    // the body back for the peer's delayed acknowledgement (40 ms a request on keep-alive).
-    server.set_tcp_nodelay(true);
-    if (logRequests) {
-        // The path only: a query can hold a password (registration), never logged.
-        server.set_logger([name](const httplib::Request& req, const httplib::Response& res) {
-            std::cerr << name << " " << req.remote_addr << " " << req.method << " " << req.path
-                      << " " << res.status << "\n";
-        });
-    }
-}
+    Store store;
+    Exchanges exchanges;
+    EchoAddress echo;
+    Routes update;
+    Routes updateTls;
+    Routes echoRoutes;
+};
 
-void AddUpdateRoutes(httplib::Server& server, Exchanges& exchanges, bool secure) {
-    server.new_task_queue = [] { return new httplib::ThreadPool(kUpdateServerThreads); };
-    server.Get("/client/register\\.php", Guarded([&exchanges, secure](const httplib::Request& req) {
-                   if (!secure)
-                       return Reply{403, "registration needs HTTPS\n"};
-                   return exchanges.Register(req.target);
-               }));
-    server.Get("/client/unregister\\.php", Guarded([&exchanges](const httplib::Request& req) {
-                   return exchanges.Unregister(req.target);
-               }));
-    server.Get("/list-hosts\\.php", Guarded([&exchanges](const httplib::Request& req) {
-                   return exchanges.ListHosts(req.target);
-               }));
-    server.Get("/notices\\.php", Guarded([&exchanges](const httplib::Request& req) {
-                   return exchanges.Notices(req.target);
-               }));
-    server.Get("/vekupdate\\.php", Guarded([&exchanges](const httplib::Request& req) {
-                   return exchanges.Update(req.target, req.get_header_value("User-Agent"));
-               }));
-}
+// What one DNS echo server's thread reads the operator's address with.
+struct DnsSite {
+    explicit DnsSite(const std::string& storePath) : store(storePath), echo(store) {}
 
-void AddEchoRoute(httplib::Server& server, EchoAddress& echo) {
-    server.Get("/ip\\.php", Guarded([&echo](const httplib::Request& req) {
-                   return Reply{200, echo.For(req.remote_addr)};
-               }));
-}
+    Store store;
+    EchoAddress echo;
+};
 
 } // namespace
 
-// One HTTP(S) server with its listening thread.
-class HttpListener {
-public:
-    explicit HttpListener(std::unique_ptr<httplib::Server> server) : server_(std::move(server)) {}
-    ~HttpListener() { Stop(); }
-
-    httplib::Server& server() { return *server_; }
-
-    Endpoint Bind(const Endpoint& endpoint) {
-        const int port =
-            endpoint.port == 0
-                ? server_->bind_to_any_port(endpoint.address)
-                : (server_->bind_to_port(endpoint.address, endpoint.port) ? endpoint.port : -1);
-        if (port < 0)
-            throw std::runtime_error("cannot bind TCP " + endpoint.ToString());
-        return {endpoint.address, port};
-    }
-
-    void Start() {
-        thread_ = std::thread([this] { server_->listen_after_bind(); });
-        // stop() only reaches a server that is already listening.
-        const auto deadline = std::chrono::steady_clock::now() + kStartWait;
-        while (!server_->is_running() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+// Declared in the order they may be destroyed in: the pool's connections hold places of the
+// limiter and use the sites' routes, and the listeners use the pool.
+struct Provider::Servers {
+    Servers(const ProviderConfig& config, Store& store, const std::string& storePath,
+            const TlsFiles& tlsFiles)
+        : log(config.logRequests), limiter(config.limits, log),
+          writer(storePath, config.limits.updatesPerCommit), slow(kSlowExchangeThreads),
+          registration(store), tls(TlsContext(tlsFiles)), pool(config.ioThreads) {
+        for (std::size_t i = 0; i < pool.size(); ++i) {
+            auto site = std::make_unique<WorkerSite>(storePath);
+            const UpdateServerParts parts{site->exchanges, registration, slow, writer};
+            site->update = UpdateRoutes(parts, false);
+            site->updateTls = UpdateRoutes(parts, true);
+            site->echoRoutes = EchoRoutes(site->echo);
+            sites.push_back(std::move(site));
         }
     }
 
-    void Stop() {
-        if (!thread_.joinable())
-            return;
-        server_->stop();
-        thread_.join();
+    std::vector<const Routes*> RoutesOf(Routes WorkerSite::*routes) const {
+        std::vector<const Routes*> perWorker;
+        for (const auto& site : sites)
+            perWorker.push_back(&(*site.*routes));
+        return perWorker;
     }
 
-private:
-    std::unique_ptr<httplib::Server> server_;
-    std::thread thread_;
-};
+    HttpListener& Listen(const ServerSite& site, Routes WorkerSite::*routes,
+                         asio::ssl::context* tlsContext) {
+        listeners.push_back(
+            std::make_unique<HttpListener>(pool, limiter, site, RoutesOf(routes), tlsContext));
+        return *listeners.back();
+    }
 
-struct Provider::Servers {
-    Servers(Store& store, std::chrono::milliseconds echoRefresh)
-        : exchanges(store), echo(store, echoRefresh) {}
-
-    Exchanges exchanges;
-    EchoAddress echo;
-    std::vector<std::unique_ptr<HttpListener>> http;
-    std::vector<std::unique_ptr<DnsEchoServer>> dns;
+    ~Servers() { Stop(); }
 
     void Stop() {
-        for (auto& listener : http)
-            listener->Stop();
+        if (running) {
+            for (auto& listener : listeners)
+                listener->Close();
+            pool.Stop();
+            running = false;
+        }
+        writer.Stop();
+        slow.join();
         for (auto& server : dns)
             server->Stop();
     }
+
+    ServerLog log;
+    ConnectionLimiter limiter;
+    UpdateWriter writer;
+    asio::thread_pool slow;
+    Exchanges registration;
+    asio::ssl::context tls;
+    std::vector<std::unique_ptr<WorkerSite>> sites;
+    IoPool pool;
+    std::vector<std::unique_ptr<HttpListener>> listeners;
+    std::vector<std::unique_ptr<DnsSite>> dnsSites;
+    std::vector<std::unique_ptr<DnsEchoServer>> dns;
+    bool running = false; // the pool's threads run
 };
 
 std::string DefaultDataDir() {
@@ -152,12 +132,14 @@ std::string DefaultDataDir() {
     return std::string(home && *home ? home : ".") + "/.local/share/tarvo-provider";
 }
 
+std::string StorePath(const std::string& dataDir) { return dataDir + "/provider.sqlite3"; }
+
 std::string PrepareDataDir(const std::string& dataDir) {
     if (!std::filesystem::exists(dataDir)) {
         std::filesystem::create_directories(dataDir);
         std::filesystem::permissions(dataDir, std::filesystem::perms::owner_all);
     }
-    const std::string path = dataDir + "/provider.sqlite3";
+    const std::string path = StorePath(dataDir);
     // The store holds the client keys: owner-only, and SQLite gives its -wal and -shm files the
     // same permissions.
     const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
@@ -178,34 +160,32 @@ Store& Provider::store() { return *store_; }
 BoundEndpoints Provider::Start() {
     Stop();
     const TlsFiles tls = EnsureCertificates(config_.dataDir, config_.httpsHost);
-    auto servers = std::make_unique<Servers>(*store_, config_.echoRefresh);
+    // Not PrepareDataDir: closing a descriptor of the open store would drop this process's
+    // SQLite locks on it, and the other processes would then take the store for unused.
+    const std::string storePath = StorePath(config_.dataDir);
+    auto servers = std::make_unique<Servers>(config_, *store_, storePath, tls);
     BoundEndpoints bound;
     bound.caCertPath = tls.caCert;
+    const Limits& limits = config_.limits;
+    ServerLog& log = servers->log;
 
-    auto addListener = [&](std::unique_ptr<httplib::Server> server, const char* name) {
-        servers->http.push_back(std::make_unique<HttpListener>(std::move(server)));
-        Configure(servers->http.back()->server(), config_.logRequests, name);
-        return servers->http.back().get();
-    };
-    auto* http = addListener(std::make_unique<httplib::Server>(), "update");
-    AddUpdateRoutes(http->server(), servers->exchanges, false);
-    bound.http = http->Bind(config_.http);
-
-    auto ssl = std::make_unique<httplib::SSLServer>(tls.serverCert.c_str(), tls.serverKey.c_str());
-    if (!ssl->is_valid())
-        throw std::runtime_error("cannot load the server certificate");
-    auto* https = addListener(std::move(ssl), "update-tls");
-    AddUpdateRoutes(https->server(), servers->exchanges, true);
-    bound.https = https->Bind(config_.https);
-
+    bound.http =
+        servers->Listen({"update", limits, log}, &WorkerSite::update, nullptr).Bind(config_.http);
+    bound.https =
+        servers->Listen({"update-tls", limits, log}, &WorkerSite::updateTls, &servers->tls)
+            .Bind(config_.https);
     for (std::size_t i = 0; i < 2; ++i) {
-        auto* echo = addListener(std::make_unique<httplib::Server>(), "echo");
-        AddEchoRoute(echo->server(), servers->echo);
-        bound.echoHttp[i] = echo->Bind(config_.echoHttp[i]);
-        servers->dns.push_back(std::make_unique<DnsEchoServer>(config_.echoDns[i], servers->echo));
+        bound.echoHttp[i] = servers->Listen({"echo", limits, log}, &WorkerSite::echoRoutes, nullptr)
+                                .Bind(config_.echoHttp[i]);
+        servers->dnsSites.push_back(std::make_unique<DnsSite>(storePath));
+        servers->dns.push_back(
+            std::make_unique<DnsEchoServer>(config_.echoDns[i], servers->dnsSites.back()->echo));
         bound.echoDns[i] = servers->dns.back()->Bound();
     }
-    for (auto& listener : servers->http)
+    servers->writer.Start();
+    servers->pool.Start();
+    servers->running = true;
+    for (auto& listener : servers->listeners)
         listener->Start();
     for (auto& server : servers->dns)
         server->Start();

@@ -1,11 +1,12 @@
 #pragma once
 // The whole reference provider in one object: the store in the data folder, the update server
 // over HTTP and HTTPS, two HTTP IP-echo servers and two DNS IP-echo servers. Start() binds every
-// endpoint (port 0 takes a free port) and serves each on its own threads; Stop() ends them all.
+// endpoint (port 0 takes a free port); the HTTP servers share a few I/O threads, each DNS server
+// has its own. Stop() ends them all.
 #include "Endpoint.h"
+#include "Limits.h"
 
 #include <array>
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -20,9 +21,9 @@ struct ProviderConfig {
     Endpoint https{"127.0.0.1", 8443};
     std::array<Endpoint, 2> echoHttp{Endpoint{"127.0.0.2", 8881}, Endpoint{"127.0.0.3", 8881}};
     std::array<Endpoint, 2> echoDns{Endpoint{"127.0.0.2", 8253}, Endpoint{"127.0.0.3", 8253}};
-    // How soon an echo address set by the operator from another process takes effect.
-    std::chrono::milliseconds echoRefresh{1000};
-    bool logRequests = true; // one line per request on stderr: peer, method, path, status
+    bool logRequests = true;   // one line per request on stderr: peer, method, path, status
+    std::size_t ioThreads = 0; // the HTTP servers' I/O threads; 0: one per processor core
+    Limits limits;
 };
 
 struct BoundEndpoints {
@@ -37,6 +38,8 @@ struct BoundEndpoints {
 std::string DefaultDataDir();
 // Creates the folder (owner-only) when it is missing; returns the store's path in it.
 std::string PrepareDataDir(const std::string& dataDir);
+// The store's path in the data folder.
+std::string StorePath(const std::string& dataDir);
 
 class Provider {
 public:
@@ -47,6 +50,8 @@ public:
 
     // Throws std::runtime_error when an endpoint cannot be bound; nothing then keeps running.
     BoundEndpoints Start();
+    // Closes every listener and connection, commits the updates that wait for the store, and
+    // joins every thread.
     void Stop();
     Store& store();
 

@@ -3,6 +3,7 @@
 #include "Provider.h"
 #include "Store.h"
 
+#include <charconv>
 #include <csignal>
 #include <iostream>
 #include <stdexcept>
@@ -27,6 +28,14 @@ std::array<Endpoint, 2> EndpointPair(const std::string& text) {
     return {EndpointOption(text.substr(0, comma)), EndpointOption(text.substr(comma + 1))};
 }
 
+std::size_t ThreadCount(const std::string& text) {
+    std::size_t count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error != std::errc() || end != text.data() + text.size() || count < 1 || count > 256)
+        throw std::invalid_argument("not a thread count from 1 to 256: " + text);
+    return count;
+}
+
 ProviderConfig ConfigFrom(const ServeOptions& options) {
     ProviderConfig config;
     config.dataDir = options.dataDir;
@@ -41,6 +50,8 @@ ProviderConfig ConfigFrom(const ServeOptions& options) {
             config.echoHttp = EndpointPair(value);
         } else if (name == "--echo-dns") {
             config.echoDns = EndpointPair(value);
+        } else if (name == "--threads") {
+            config.ioThreads = ThreadCount(value);
         } else if (name == "--quiet") {
             config.logRequests = false;
         } else {

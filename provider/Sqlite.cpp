@@ -5,10 +5,25 @@
 namespace vek::provider {
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
+[[noreturn]] void Throw(int rc, const std::string& message) {
+    if ((rc & 0xFF) == SQLITE_BUSY)
+        throw SqliteBusy(message);
+    throw SqliteError(message);
+}
 
-[[noreturn]] void Fail(sqlite3* db, const char* what) {
-    throw SqliteError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+[[noreturn]] void Fail(sqlite3* db, const char* what, int rc) {
+    Throw(rc, std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+// SQLite counts every allocation under one process-wide mutex unless told not to; the servers'
+// threads each use a connection of their own, and that mutex would make them wait for each
+// other on every statement. Set before the first connection opens (later it is refused).
+void ConfigureOnce() {
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)configured;
 }
 
 } // namespace
@@ -21,24 +36,22 @@ Statement::~Statement() {
 }
 
 Statement& Statement::Bind(int index, std::string_view text) {
-    if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT) != SQLITE_OK) {
-        Fail(sqlite3_db_handle(stmt_), "bind");
-    }
+    const int rc = sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
+                                     SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        Fail(sqlite3_db_handle(stmt_), "bind", rc);
     return *this;
 }
 
 Statement& Statement::Bind(int index, std::int64_t value) {
-    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) {
-        Fail(sqlite3_db_handle(stmt_), "bind");
-    }
+    if (const int rc = sqlite3_bind_int64(stmt_, index, value); rc != SQLITE_OK)
+        Fail(sqlite3_db_handle(stmt_), "bind", rc);
     return *this;
 }
 
 Statement& Statement::BindNull(int index) {
-    if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) {
-        Fail(sqlite3_db_handle(stmt_), "bind");
-    }
+    if (const int rc = sqlite3_bind_null(stmt_, index); rc != SQLITE_OK)
+        Fail(sqlite3_db_handle(stmt_), "bind", rc);
     return *this;
 }
 
@@ -48,7 +61,7 @@ bool Statement::Step() {
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    Fail(sqlite3_db_handle(stmt_), "step");
+    Fail(sqlite3_db_handle(stmt_), "step", rc);
 }
 
 void Statement::Run() {
@@ -71,6 +84,7 @@ bool Statement::IsNull(int column) const {
 }
 
 Database::Database(const std::string& path) {
+    ConfigureOnce();
     const int rc =
         sqlite3_open_v2(path.c_str(), &db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -79,7 +93,7 @@ Database::Database(const std::string& path) {
         sqlite3_close(db_);
         throw SqliteError("open " + path + ": " + message);
     }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    SetBusyTimeout(kBusyTimeout);
     Exec("PRAGMA journal_mode=WAL");
     // In WAL mode NORMAL loses no committed transaction when the process dies; only a crash of
     // the whole machine can lose the last commits before a checkpoint.
@@ -93,12 +107,16 @@ Database::~Database() {
     sqlite3_close(db_);
 }
 
+void Database::SetBusyTimeout(std::chrono::milliseconds timeout) {
+    sqlite3_busy_timeout(db_, static_cast<int>(timeout.count()));
+}
+
 void Database::Exec(const char* sql) {
     char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    if (const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &error); rc != SQLITE_OK) {
         const std::string message = error ? error : sqlite3_errmsg(db_);
         sqlite3_free(error);
-        throw SqliteError(message);
+        Throw(rc, message);
     }
 }
 
@@ -106,10 +124,9 @@ Statement Database::Prepare(const char* sql) {
     auto found = statements_.find(std::string_view(sql));
     if (found == statements_.end()) {
         sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
-            SQLITE_OK) {
-            Fail(db_, "prepare");
-        }
+        const int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        if (rc != SQLITE_OK)
+            Fail(db_, "prepare", rc);
         found = statements_.emplace(sql, stmt).first;
     }
     return Statement(found->second);
@@ -119,12 +136,12 @@ std::int64_t Database::Changes() const { return sqlite3_changes64(db_); }
 
 std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
-WriteTransaction::WriteTransaction(Database& db) : db_(db) { db_.Exec("BEGIN IMMEDIATE"); }
+WriteTransaction::WriteTransaction(Database& db) : db_(db) { db_.Prepare("BEGIN IMMEDIATE").Run(); }
 
 WriteTransaction::~WriteTransaction() {
     if (!done_) {
         try {
-            db_.Exec("ROLLBACK");
+            db_.Prepare("ROLLBACK").Run();
         } catch (const SqliteError&) {
             // The transaction is already gone (SQLite rolled it back itself).
         }
@@ -132,7 +149,7 @@ WriteTransaction::~WriteTransaction() {
 }
 
 void WriteTransaction::Commit() {
-    db_.Exec("COMMIT");
+    db_.Prepare("COMMIT").Run();
     done_ = true;
 }
 

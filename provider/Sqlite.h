@@ -1,6 +1,7 @@
 #pragma once
 // A thin owner of an SQLite connection: parameterised statements only (each prepared once and
 // kept), write transactions that always begin with BEGIN IMMEDIATE, and errors as exceptions.
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -13,9 +14,19 @@ struct sqlite3_stmt;
 
 namespace vek::provider {
 
+// How long a statement waits, by default, for a lock another connection holds.
+inline constexpr std::chrono::milliseconds kBusyTimeout{5000};
+
 class SqliteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// The store stayed locked by another connection beyond the busy time-out: the statement did not
+// run.
+class SqliteBusy : public SqliteError {
+public:
+    using SqliteError::SqliteError;
 };
 
 class Statement {
@@ -47,6 +58,8 @@ public:
     Database& operator=(const Database&) = delete;
     ~Database();
 
+    // How long a statement waits for a lock another connection holds before it fails busy.
+    void SetBusyTimeout(std::chrono::milliseconds timeout);
     void Exec(const char* sql); // statements without parameters (schema, pragmas)
     // The statement for this SQL text, prepared on first use; the same text is the same key.
     Statement Prepare(const char* sql);

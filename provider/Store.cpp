@@ -64,6 +64,11 @@ Store::Store(const std::string& path) : db_(path) {
     transaction.Commit();
 }
 
+void Store::SetBusyTimeout(std::chrono::milliseconds timeout) {
+    std::lock_guard lock(mutex_);
+    db_.SetBusyTimeout(timeout);
+}
+
 std::int64_t Store::AccountId(const std::string& email) {
     auto query = db_.Prepare("SELECT id FROM accounts WHERE email = ?");
     query.Bind(1, email);
@@ -308,14 +313,18 @@ std::optional<AccountLogin> Store::Authenticate(const std::string& email,
     return login;
 }
 
-std::optional<ClientRecord> Store::FindClient(const std::string& clientId) {
+std::optional<ClientRecord> Store::FindClient(const std::string& clientId,
+                                              const std::string& version) {
     std::lock_guard lock(mutex_);
-    auto query = db_.Prepare("SELECT c.key, c.account_id, c.enabled, a.banned FROM clients c "
-                             "JOIN accounts a ON a.id = c.account_id WHERE c.id = ?");
-    query.Bind(1, clientId);
+    auto query =
+        db_.Prepare("SELECT c.key, c.account_id, c.enabled, a.banned, "
+                    "EXISTS (SELECT 1 FROM barred_versions WHERE version = ?2) FROM clients c "
+                    "JOIN accounts a ON a.id = c.account_id WHERE c.id = ?1");
+    query.Bind(1, clientId).Bind(2, version);
     if (!query.Step())
         return std::nullopt;
-    return ClientRecord{query.Text(0), query.Int(1), query.Int(2) != 0, query.Int(3) != 0};
+    return ClientRecord{query.Text(0), query.Int(1), query.Int(2) != 0, query.Int(3) != 0,
+                        query.Int(4) != 0};
 }
 
 bool Store::RemoveClient(const std::string& clientId) {
@@ -325,13 +334,6 @@ bool Store::RemoveClient(const std::string& clientId) {
     const bool removed = db_.Changes() > 0;
     transaction.Commit();
     return removed;
-}
-
-bool Store::IsVersionBarred(const std::string& version) {
-    std::lock_guard lock(mutex_);
-    auto query = db_.Prepare("SELECT 1 FROM barred_versions WHERE version = ?");
-    query.Bind(1, version);
-    return query.Step();
 }
 
 AccountValues Store::Account(std::int64_t accountId) {
@@ -417,26 +419,49 @@ ReplyCode Store::UpdateGroup(std::int64_t accountId, const std::string& name,
     return db_.Changes() > 0 ? ReplyCode::GroupUpdated : ReplyCode::GroupUnchanged;
 }
 
-std::vector<ReplyCode> Store::ApplyUpdate(std::int64_t accountId,
-                                          const std::vector<UpdateItem>& items,
-                                          const std::string& address, std::int64_t now) {
-    std::lock_guard lock(mutex_);
-    WriteTransaction transaction(db_);
+std::vector<ReplyCode> Store::ApplyItems(const PendingUpdate& update) {
     std::vector<ReplyCode> codes;
-    codes.reserve(items.size());
-    for (const auto& item : items) {
+    codes.reserve(update.items.size());
+    for (const auto& item : update.items) {
         if (item.isGroup) {
-            codes.push_back(IsValidGroupName(item.name)
-                                ? UpdateGroup(accountId, item.name, address, now)
-                                : ReplyCode::GroupNotFound);
+            codes.push_back(IsValidGroupName(item.name) ? UpdateGroup(update.accountId, item.name,
+                                                                      update.address, update.now)
+                                                        : ReplyCode::GroupNotFound);
         } else {
-            codes.push_back(IsValidHostName(item.name)
-                                ? UpdateHost(accountId, item.name, address, now)
-                                : ReplyCode::HostNotFound);
+            codes.push_back(IsValidHostName(item.name) ? UpdateHost(update.accountId, item.name,
+                                                                    update.address, update.now)
+                                                       : ReplyCode::HostNotFound);
         }
     }
+    return codes;
+}
+
+std::vector<ReplyCode> Store::ApplyUpdate(const PendingUpdate& update) {
+    std::lock_guard lock(mutex_);
+    WriteTransaction transaction(db_);
+    auto codes = ApplyItems(update);
     transaction.Commit();
     return codes;
+}
+
+std::vector<UpdateOutcome> Store::ApplyUpdates(const std::vector<PendingUpdate>& updates) {
+    std::lock_guard lock(mutex_);
+    WriteTransaction transaction(db_);
+    std::vector<UpdateOutcome> outcomes;
+    outcomes.reserve(updates.size());
+    for (const auto& update : updates) {
+        db_.Prepare("SAVEPOINT one_update").Run();
+        try {
+            outcomes.emplace_back(ApplyItems(update));
+        } catch (const SqliteError&) {
+            // A failing ROLLBACK TO throws on: the transaction is lost, and with it every update.
+            db_.Prepare("ROLLBACK TO one_update").Run();
+            outcomes.emplace_back(std::nullopt);
+        }
+        db_.Prepare("RELEASE one_update").Run();
+    }
+    transaction.Commit();
+    return outcomes;
 }
 
 } // namespace vek::provider

@@ -6,6 +6,7 @@
 #include "ReplyCode.h"
 #include "Sqlite.h"
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -31,6 +32,7 @@ struct ClientRecord {
     std::int64_t accountId = 0;
     bool enabled = true;
     bool accountBanned = false;
+    bool versionBarred = false; // the client version asked about is barred
 };
 
 struct AccountLogin {
@@ -71,9 +73,23 @@ struct UpdateItem {
     std::string name;
 };
 
+// One checked update request: its items, for the account, to the address.
+struct PendingUpdate {
+    std::int64_t accountId = 0;
+    std::vector<UpdateItem> items;
+    std::string address;
+    std::int64_t now = 0; // seconds since 1970
+};
+
+// One code per item, in order; nothing when the update's SQL failed and none of it was written.
+using UpdateOutcome = std::optional<std::vector<ReplyCode>>;
+
 class Store {
 public:
     explicit Store(const std::string& path);
+
+    // How long a statement waits for a lock another connection holds (kBusyTimeout at first).
+    void SetBusyTimeout(std::chrono::milliseconds timeout);
 
     // Operator side.
     std::int64_t AddAccount(const std::string& email, const std::string& password);
@@ -95,21 +111,27 @@ public:
     // Server side.
     std::optional<AccountLogin> Authenticate(const std::string& email, const std::string& password);
     ClientCredentials IssueClient(std::int64_t accountId);
-    std::optional<ClientRecord> FindClient(const std::string& clientId);
+    // The client, and whether the operator barred that client version ("" is never barred): one
+    // read of the store for everything a request's checks need.
+    std::optional<ClientRecord> FindClient(const std::string& clientId,
+                                           const std::string& version = "");
     bool RemoveClient(const std::string& clientId);
-    bool IsVersionBarred(const std::string& version);
     AccountValues Account(std::int64_t accountId);
     std::vector<Message> MessagesAfter(MessageKind kind, std::int64_t lastId);
     std::vector<GroupedHost> HostList(std::int64_t accountId);
     std::optional<std::string> EchoAddress();
     // Applies every item in one transaction; one code per item, in order.
-    std::vector<ReplyCode> ApplyUpdate(std::int64_t accountId, const std::vector<UpdateItem>& items,
-                                       const std::string& address, std::int64_t now);
+    std::vector<ReplyCode> ApplyUpdate(const PendingUpdate& update);
+    // Applies every update in one transaction, each in a savepoint of its own, so that an update
+    // whose SQL fails is rolled back alone. Throws when the transaction cannot begin or commit:
+    // then nothing of any of them is written.
+    std::vector<UpdateOutcome> ApplyUpdates(const std::vector<PendingUpdate>& updates);
 
 private:
     std::int64_t AccountId(const std::string& email);
     std::optional<std::int64_t> HostId(std::int64_t accountId, const std::string& host);
     ClientCredentials InsertClient(std::int64_t accountId);
+    std::vector<ReplyCode> ApplyItems(const PendingUpdate& update);
     ReplyCode UpdateHost(std::int64_t accountId, const std::string& name,
                          const std::string& address, std::int64_t now);
     ReplyCode UpdateGroup(std::int64_t accountId, const std::string& name,

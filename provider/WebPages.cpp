@@ -1,7 +1,6 @@
 #include "WebPages.h"
 
 #include <array>
-#include <utility>
 
 namespace vek::provider {
 namespace {
@@ -32,13 +31,12 @@ std::string Html(const Page& page) {
 
 } // namespace
 
-Reply WebPage(std::string_view path) {
+void AddWebPages(Routes& routes) {
     for (const Page& page : kPages) {
-        if (page.path == path) {
-            return {200, Html(page), "text/html"};
-        }
+        routes.Add(std::string(page.path), [html = Html(page)](const HttpRequest&) {
+            return Reply{200, html, "text/html"};
+        });
     }
-    return {404, "not found\n"};
 }
 
 } // namespace vek::provider

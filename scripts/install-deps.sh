@@ -13,8 +13,9 @@ PACKAGES=(
     mingw-w64-tools
     # both trees: GoogleTest's sources (built with MinGW) and its native build
     cmake ninja-build googletest libgtest-dev
-    # native build: sanitizers, fuzzing, the reference provider
-    g++ clang libclang-rt-14-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev pkgconf
+    # native build: sanitizers, fuzzing, the reference provider (Boost.Asio and Beast; cpp-httplib
+    # for the HTTPS client of its tests)
+    g++ clang libclang-rt-14-dev libboost1.74-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev pkgconf
     # helpers of the scripts and tests
     procps util-linux python3
 )

@@ -20,7 +20,6 @@ void ProviderTest::SetUp() {
     config.https = {"127.0.0.1", 0};
     config.echoHttp = {Endpoint{"127.0.0.2", 0}, Endpoint{"127.0.0.3", 0}};
     config.echoDns = {Endpoint{"127.0.0.2", 0}, Endpoint{"127.0.0.3", 0}};
-    config.echoRefresh = std::chrono::milliseconds(0);
     config.logRequests = logRequests_;
     provider_ = std::make_unique<Provider>(config);
     bound_ = provider_->Start();

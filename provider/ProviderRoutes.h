@@ -1,0 +1,24 @@
+#pragma once
+// The exchanges of each HTTP server by path: the update server's (over HTTP or HTTPS) and the
+// HTTP IP echo's. Update writes go through the one store writer; the registration's slow
+// password check runs off the I/O threads.
+#include "EchoAddress.h"
+#include "Exchanges.h"
+#include "HttpExchange.h"
+#include "UpdateWriter.h"
+
+#include <boost/asio/thread_pool.hpp>
+
+namespace vek::provider {
+
+struct UpdateServerParts {
+    Exchanges& exchanges;           // the worker's own, for the quick exchanges
+    Exchanges& registration;        // used on the slow threads
+    boost::asio::thread_pool& slow; // for the registration
+    UpdateWriter& writer;
+};
+
+Routes UpdateRoutes(const UpdateServerParts& parts, bool secure);
+Routes EchoRoutes(EchoAddress& echo);
+
+} // namespace vek::provider

@@ -1,0 +1,46 @@
+#pragma once
+// A tarvo-provider process serving on free loopback ports, for the benchmark and the tests that
+// need the servers in a process of their own (to measure its memory, stop it with a signal or
+// kill it). It dies with the thread that started it; its destructor kills it when still running.
+#include "Endpoint.h"
+
+#include <sys/types.h>
+
+#include <array>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vek::provider::probe {
+
+class ProviderProcess {
+public:
+    // Runs `program --data dataDir serve --quiet` on port 0 everywhere (plus extraArgs) and waits
+    // at most 30 s for its "ready" line; throws std::runtime_error when it does not come.
+    ProviderProcess(const std::string& program, const std::string& dataDir,
+                    const std::vector<std::string>& extraArgs = {});
+    ProviderProcess(const ProviderProcess&) = delete;
+    ProviderProcess& operator=(const ProviderProcess&) = delete;
+    ~ProviderProcess();
+
+    Endpoint http;
+    Endpoint https;
+    std::array<Endpoint, 2> echoHttp;
+    std::array<Endpoint, 2> echoDns;
+
+    pid_t pid() const { return pid_; }
+    // Sends the signal and waits for the exit, at most `wait`; the exit status, or nothing when
+    // it did not end in time (it is then killed).
+    std::optional<int> StopWith(int signal, std::chrono::milliseconds wait);
+    // The peak resident memory since start or the last reset, in KiB.
+    long PeakMemoryKiB() const;
+    void ResetPeakMemory() const;
+    // User and system CPU time used so far.
+    double CpuSeconds() const;
+
+private:
+    pid_t pid_ = -1;
+};
+
+} // namespace vek::provider::probe

@@ -1,0 +1,297 @@
+// The provider as a process of its own, facing hostile and crashing peers on loopback: slow and
+// idle connections, oversize requests, pipelining, a stop with SIGTERM and a kill under load.
+// The hostile peers come from 127.0.0.50 and up, the good client from 127.0.0.1.
+#include "ProviderFixture.h"
+
+#include "Limits.h"
+#include "Sqlite.h"
+#include "probe/ProviderProcess.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+namespace vek::provider::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using probe::ProviderProcess;
+
+constexpr long kPeakMemoryLimitKiB = 50 * 1024;
+
+// A TCP connection from a chosen loopback address; every wait on it is bounded to 2 s.
+class Peer {
+public:
+    Peer(const Endpoint& server, const std::string& source)
+        : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        timeval timeout{2, 0};
+        setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        inet_pton(AF_INET, source.c_str(), &from.sin_addr);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(server.port));
+        inet_pton(AF_INET, server.address.c_str(), &to.sin_addr);
+        connected_ = bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0 &&
+                     connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+    }
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+    ~Peer() { close(fd_); }
+
+    bool connected() const { return connected_; }
+    bool Send(std::string_view bytes) {
+        return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(bytes.size());
+    }
+    // What arrives until the peer has `replies` whole replies, the server closes, or 2 s pass.
+    std::string Receive(std::size_t replies = 1) {
+        std::string received;
+        char buffer[4096];
+        while (CountReplies(received) < replies) {
+            const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            received.append(buffer, static_cast<std::size_t>(n));
+        }
+        return received;
+    }
+    // Whether the server has closed the connection (an end of file or a reset within 2 s).
+    bool ClosedByServer() {
+        char byte;
+        return recv(fd_, &byte, 1, 0) == 0 || errno == ECONNRESET;
+    }
+
+private:
+    // Whole replies: a head, then as many body bytes as its Content-Length says.
+    static std::size_t CountReplies(const std::string& received) {
+        std::size_t count = 0;
+        for (std::size_t at = 0;; ++count) {
+            const auto headEnd = received.find("\r\n\r\n", at);
+            const auto length = received.find("Content-Length: ", at);
+            if (headEnd == std::string::npos || length == std::string::npos || length > headEnd)
+                return count;
+            at = headEnd + 4 + std::stoul(received.substr(length + 16));
+            if (at > received.size())
+                return count;
+        }
+    }
+
+    int fd_;
+    bool connected_ = false;
+};
+
+class HostileClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        {
+            Store store(PrepareDataDir(dataDir_.path()));
+            store.AddAccount(kEmail, kPassword);
+            for (int i = 0; i < 8; ++i)
+                store.AddHost(kEmail, Host(i));
+            client_ = store.IssueClient(kEmail);
+        }
+        provider_.emplace(VEK_PROVIDER_PROGRAM, dataDir_.path());
+    }
+
+    static std::string Host(int i) { return "h" + std::to_string(i) + ".user.example"; }
+    std::string UpdateTarget(int host, const std::string& ip) const {
+        return SignedTarget(
+            "/vekupdate.php?h[]=" + Host(host) + "&email=" + client_.id + "&ip=" + ip, client_.key);
+    }
+    std::string UpdateRequest(int host, const std::string& ip) const {
+        return "GET " + UpdateTarget(host, ip) +
+               " HTTP/1.1\r\nHost: x\r\nUser-Agent: " + kUserAgent + "\r\n\r\n";
+    }
+    std::string StoredAddress(int host) {
+        for (const auto& status : Store(dataDir_.path() + "/provider.sqlite3").ListHosts(kEmail)) {
+            if (status.name == Host(host))
+                return status.address;
+        }
+        return "not listed";
+    }
+    // Connections that have sent part of a request head, from 127.0.0.50.
+    std::vector<std::unique_ptr<Peer>> Tricklers(int count) {
+        std::vector<std::unique_ptr<Peer>> peers;
+        for (int i = 0; i < count; ++i) {
+            peers.push_back(std::make_unique<Peer>(provider_->http, "127.0.0.50"));
+            peers.back()->Send("GET /vekupdate.php HTTP/1.1\r\nX-Slow: ");
+        }
+        return peers;
+    }
+
+    TempDir dataDir_;
+    ClientCredentials client_;
+    std::optional<ProviderProcess> provider_;
+};
+
+TEST_F(HostileClientTest, SlowAndIdlePeersDoNotDelayAGoodUpdate) {
+    auto tricklers = Tricklers(64);
+    std::vector<std::unique_ptr<Peer>> idle;
+    for (int i = 0; i < 500; ++i) {
+        idle.push_back(
+            std::make_unique<Peer>(provider_->http, "127.0.0." + std::to_string(51 + i / 100)));
+        ASSERT_TRUE(idle.back()->connected()) << i;
+    }
+    std::atomic<bool> done{false};
+    std::thread trickle([&] {
+        while (!done) {
+            for (auto& peer : tricklers)
+                peer->Send("x");
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    const auto start = Clock::now();
+    const auto reply =
+        HttpGet(provider_->http, UpdateTarget(0, "203.0.113.7"), kUserAgent, "127.0.0.1");
+    const auto elapsed = Clock::now() - start;
+    done = true;
+    trickle.join();
+    EXPECT_EQ(reply.body, Host(0) + ":1\n");
+    EXPECT_LT(elapsed, std::chrono::seconds(1));
+}
+
+TEST_F(HostileClientTest, ConnectionsBeyondThePerPeerLimitAreClosedAtOnce) {
+    std::vector<std::unique_ptr<Peer>> held;
+    for (std::size_t i = 0; i < Limits{}.connectionsPerPeer; ++i)
+        held.push_back(std::make_unique<Peer>(provider_->echoHttp[0], "127.0.0.60"));
+    Peer beyond(provider_->echoHttp[0], "127.0.0.60");
+    EXPECT_TRUE(beyond.ClosedByServer());
+    // Another address is served as before.
+    EXPECT_EQ(HttpGet(provider_->echoHttp[0], "/ip.php", kUserAgent, "127.0.0.61").body,
+              "127.0.0.61");
+}
+
+TEST_F(HostileClientTest, OversizeRequestsAreRefusedWithinBoundedMemory) {
+    const std::string flood = [] {
+        std::string lines;
+        for (int i = 0; i < 4096; ++i)
+            lines += "X-Flood: 1\r\n";
+        return lines;
+    }();
+    const std::string chunk = "10000\r\n" + std::string(0x10000, 'b') + "\r\n";
+    struct Case {
+        const char* name;
+        std::string head;
+        const std::string& repeated;
+        std::size_t times; // 200 MB of chunks, 2,000,000 header lines
+        const char* status;
+    };
+    const Case cases[] = {
+        {"chunked body",
+         "GET /vekupdate.php HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", chunk,
+         3200, "413"},
+        {"header flood", "GET /vekupdate.php HTTP/1.1\r\nHost: x\r\n", flood, 489, "431"},
+    };
+    for (const auto& c : cases) {
+        Peer peer(provider_->http, "127.0.0.70");
+        peer.Send(c.head);
+        for (std::size_t i = 0; i < c.times && peer.Send(c.repeated); ++i) {
+        }
+        const std::string reply = peer.Receive();
+        // The refusal, unless the connection was reset before it could be read.
+        EXPECT_TRUE(reply.empty() || reply.rfind(std::string("HTTP/1.1 ") + c.status, 0) == 0)
+            << c.name << ": " << reply.substr(0, 40);
+    }
+    EXPECT_EQ(HttpGet(provider_->http, UpdateTarget(1, "203.0.113.7")).body, Host(1) + ":1\n");
+#ifndef VEK_SANITIZED // the sanitizers' shadow memory would count
+    EXPECT_LT(provider_->PeakMemoryKiB(), kPeakMemoryLimitKiB);
+#endif
+}
+
+TEST_F(HostileClientTest, PipelinedUpdatesAreBothAppliedAndAnsweredInOrder) {
+    Peer peer(provider_->http, "127.0.0.1");
+    ASSERT_TRUE(peer.Send(UpdateRequest(2, "198.51.100.2") + UpdateRequest(3, "198.51.100.3")));
+    const std::string replies = peer.Receive(2);
+    const auto first = replies.find(Host(2) + ":1\n");
+    const auto second = replies.find(Host(3) + ":1\n");
+    ASSERT_NE(first, std::string::npos) << replies;
+    ASSERT_NE(second, std::string::npos) << replies;
+    EXPECT_LT(first, second);
+    EXPECT_EQ(StoredAddress(2), "198.51.100.2");
+    EXPECT_EQ(StoredAddress(3), "198.51.100.3");
+}
+
+TEST_F(HostileClientTest, OperatorWritesFromAnotherProcessReachTheRunningServers) {
+    const auto hostList = [this] {
+        return HttpGet(provider_->http,
+                       SignedTarget("/list-hosts.php?email=" + client_.id, client_.key))
+            .body;
+    };
+    const std::string before = hostList();
+    Store(dataDir_.path() + "/provider.sqlite3").AddHost(kEmail, "late.user.example");
+    EXPECT_EQ(hostList(), before.substr(0, before.size() - 1) + "|#,late.user.example\n");
+    EXPECT_EQ(HttpGet(provider_->http, UpdateTarget(5, "203.0.113.5")).body, Host(5) + ":1\n");
+    EXPECT_EQ(StoredAddress(5), "203.0.113.5");
+}
+
+TEST_F(HostileClientTest, SigtermStopsTheProviderWithinTwoSecondsWhateverItsPeersDo) {
+    auto tricklers = Tricklers(64);
+    Peer idle(provider_->https, "127.0.0.51"); // a TLS peer that never says hello
+    Peer pending(provider_->http, "127.0.0.52");
+    pending.Send(UpdateRequest(4, "198.51.100.4"));
+    const auto status = provider_->StopWith(SIGTERM, std::chrono::seconds(2));
+    ASSERT_TRUE(status) << "still running 2 s after SIGTERM";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    Database store(dataDir_.path() + "/provider.sqlite3");
+    auto check = store.Prepare("PRAGMA integrity_check");
+    ASSERT_TRUE(check.Step());
+    EXPECT_EQ(check.Text(0), "ok");
+}
+
+TEST_F(HostileClientTest, AKillUnderLoadLosesNoAcknowledgedUpdate) {
+    // Each thread moves its own host through 10.0.<thread>.<n> one request at a time and notes
+    // the last n acknowledged.
+    constexpr int kThreads = 8;
+    constexpr int kAcknowledgedBeforeKill = 20;
+    std::array<std::atomic<int>, kThreads> acknowledged{};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            Peer peer(provider_->http, "127.0.0.1");
+            for (int n = 1; n <= 250; ++n) {
+                const std::string ip = "10.0." + std::to_string(t) + "." + std::to_string(n);
+                if (!peer.Send(UpdateRequest(t, ip)) ||
+                    peer.Receive().find(Host(t) + ":1\n") == std::string::npos) {
+                    return;
+                }
+                acknowledged[t] = n;
+            }
+        });
+    }
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < deadline &&
+           std::any_of(acknowledged.begin(), acknowledged.end(),
+                       [](const auto& n) { return n < kAcknowledgedBeforeKill; })) {
+        std::this_thread::yield();
+    }
+    provider_->StopWith(SIGKILL, std::chrono::seconds(2));
+    for (auto& thread : threads)
+        thread.join();
+
+    Database store(dataDir_.path() + "/provider.sqlite3");
+    auto check = store.Prepare("PRAGMA integrity_check");
+    ASSERT_TRUE(check.Step());
+    EXPECT_EQ(check.Text(0), "ok");
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_GE(acknowledged[t], kAcknowledgedBeforeKill) << t;
+        const std::string stored = StoredAddress(t);
+        const std::string prefix = "10.0." + std::to_string(t) + ".";
+        ASSERT_EQ(stored.rfind(prefix, 0), 0u) << stored;
+        // The last acknowledged address, or the one sent after it.
+        EXPECT_GE(std::stoi(stored.substr(prefix.size())), acknowledged[t].load()) << t;
+        EXPECT_LE(std::stoi(stored.substr(prefix.size())), acknowledged[t].load() + 1) << t;
+    }
+}
+
+} // namespace
+} // namespace vek::provider::test
