@@ -15,8 +15,9 @@ PACKAGES=(
     cmake ninja-build googletest libgtest-dev
     # native build: sanitizers, fuzzing, the reference provider
     g++ clang libclang-rt-14-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev pkgconf
-    # helpers of the scripts and tests
-    procps util-linux python3
+    # helpers of the scripts and tests (the run command finds and photographs the desktop
+    # client's window on its X display)
+    procps util-linux python3 x11-utils python3-pil
 )
 
 missing=()
