@@ -1,6 +1,6 @@
 // The main window's "Select Hosts": the host-list lock in its three states before the host
 // selection opens, and what its Save and Cancel leave behind: the choice, the lock, the address
-// to submit again, the update light and the IP check.
+// to submit again, the missing hosts, the update light and the IP check.
 #include "CycleFakes.h"
 #include "HostListLock.h"
 #include "MainWindowFixture.h"
@@ -13,30 +13,15 @@ namespace vek::testing {
 namespace {
 
 constexpr char kStoredChoice[] = "h[]=b.x.example";
-constexpr char kAddress[] = "203.0.113.9";
-// Rows: Groups, team, Hosts, x.example, b, c.
+// Rows: Groups, team, Hosts, x.example, b (ticked by the stored choice), c.
 constexpr char kHostList[] = "team,a.x.example|#,b.x.example|#,c.x.example|\n";
 constexpr int kTeamRow = 1;
 constexpr int kHostCRow = 5;
 
-using Boxes = std::vector<MessageBoxScript::Box>;
-
-// What "Select Hosts" may change.
-struct Choice {
-    std::string updateList;
-    std::string hostPassword;
-    bool locked;
-    std::string currentIP;
-    std::size_t missingHosts;
-    int updateLight;
-    std::size_t checks;
-    bool operator==(const Choice&) const = default;
-    friend void PrintTo(const Choice& c, std::ostream* out) {
-        *out << "{\"" << c.updateList << "\", \"" << c.hostPassword << "\", " << c.locked << ", \""
-             << c.currentIP << "\", " << c.missingHosts << ", " << c.updateLight << ", " << c.checks
-             << "}";
-    }
-};
+// What "Select Hosts" may change: UpdateList, HostPassword, the lock flag, the current address,
+// the number of missing hosts, the update light, the IP checks run.
+using Choice =
+    std::tuple<std::string, std::string, bool, std::string, std::size_t, int, std::size_t>;
 
 class SelectHostsTest : public MainWindowTest, public IHostListSource {
 protected:
@@ -46,12 +31,12 @@ protected:
         MakeWindow();
         Reset();
     }
-    // The state before each case: a stored choice, a missing host, an address and a good update.
+    // Before each case: a stored choice, a missing host, an address and a good update.
     void Reset() {
         Globals->SetUpdateList(kStoredChoice);
         Globals->ClearMissingHosts();
         Globals->AddMissingHost("gone.x.example");
-        Globals->CurrentIP = kAddress;
+        Globals->CurrentIP = "203.0.113.9";
         window->SetLightImage(StatusLight::JvImageSquare3, LightGood);
         network.boundIPs.clear();
     }
@@ -71,8 +56,8 @@ protected:
     }
     void WhenPrompted(const char* password) {
         modals.When("PasswordPrompt", [password](TForm& prompt) {
-            Type(prompt, "Edit1", password != nullptr ? password : "");
-            Click(prompt, password != nullptr ? "Button1" : "Button2");
+            Type(prompt, "Edit1", password);
+            Click(prompt, "Button1");
         });
     }
     Choice Now() const {
@@ -91,8 +76,8 @@ private:
     seams::Seam<IHostListSource>::Override source_{*this};
 };
 
-void Tick(THostSelect& dialog, int row, bool checked) {
-    ListView_SetCheckState(dialog.Control("ListView1"), row, checked ? TRUE : FALSE);
+void Check(THostSelect& dialog, int row) {
+    ListView_SetCheckState(dialog.Control("ListView1"), row, TRUE);
 }
 
 void SetLockBox(THostSelect& dialog, bool checked) {
@@ -102,35 +87,27 @@ void SetLockBox(THostSelect& dialog, bool checked) {
 // Whether the dialog opens, in each lock state; cancelled or never opened, it changes nothing and
 // checks nothing.
 TEST_F(SelectHostsTest, TheLockDecidesWhetherTheDialogOpensAndCancelChangesNothing) {
-    const Boxes wrong{{"Incorrect password entered, can not modify host list.", "Tarvo VEK", 21}};
-    const Boxes damaged{{"Password database has been corrupted.\r\n"
-                         "Please edit the username and password\r\n"
-                         "for this install to reinitialize the database.",
-                         "Tarvo VEK", 48}};
     struct Case {
         const char* name;
         bool locked;
         std::string password;
-        std::vector<const char*> prompts; // null cancels
-        std::vector<int> answers;
-        Boxes shown;
+        std::vector<const char*> prompts;
+        std::vector<int> boxAnswers;
         bool opens;
     };
     const std::string hash = HostPasswordHash("pw");
     const Case cases[] = {
-        {"unlocked", false, "", {}, {}, {}, true},
-        {"locked, right", true, hash, {"pw"}, {}, {}, true},
-        {"locked, wrong then Retry", true, hash, {"nope", "pw"}, {IDRETRY}, wrong, true},
-        {"locked, wrong then Cancel", true, hash, {"nope"}, {IDCANCEL}, wrong, false},
-        {"locked, prompt cancelled", true, hash, {nullptr}, {}, {}, false},
-        {"damaged", true, "", {}, {IDOK}, damaged, false},
+        {"unlocked", false, "", {}, {}, true},
+        {"locked, wrong, Retry, right", true, hash, {"nope", "pw"}, {IDRETRY}, true},
+        {"locked, wrong, Cancel", true, hash, {"nope"}, {IDCANCEL}, false},
+        {"damaged", true, "", {}, {IDOK}, false},
     };
     for (const Case& c : cases) {
         SetLock(c.locked, c.password);
         for (const char* password : c.prompts) {
             WhenPrompted(password);
         }
-        for (const int answer : c.answers) {
+        for (const int answer : c.boxAnswers) {
             boxes.Answer(answer);
         }
         bool lockBoxChecked = false;
@@ -138,7 +115,7 @@ TEST_F(SelectHostsTest, TheLockDecidesWhetherTheDialogOpensAndCancelChangesNothi
             WhenHostSelect([&](THostSelect& dialog) {
                 lockBoxChecked = dialog.LockChecked();
                 // Changes that Cancel throws away.
-                Tick(dialog, kHostCRow, true);
+                Check(dialog, kHostCRow);
                 SetLockBox(dialog, !c.locked);
                 Click(dialog, "Button2");
             });
@@ -152,7 +129,7 @@ TEST_F(SelectHostsTest, TheLockDecidesWhetherTheDialogOpensAndCancelChangesNothi
             forms.push_back("HostSelect");
         }
         EXPECT_EQ(modals.shown, forms) << c.name;
-        EXPECT_EQ(boxes.shown, c.shown) << c.name;
+        EXPECT_EQ(boxes.shown.size(), c.boxAnswers.size()) << c.name;
         EXPECT_EQ(lockBoxChecked, c.opens && c.locked) << c.name;
         EXPECT_EQ(Now(), before) << c.name;
     }
@@ -161,39 +138,35 @@ TEST_F(SelectHostsTest, TheLockDecidesWhetherTheDialogOpensAndCancelChangesNothi
 // Save stores the checked rows in row order and the lock box, forgets the missing hosts and the
 // address, so that the IP check it runs submits the new choice.
 TEST_F(SelectHostsTest, SaveStoresTheChoiceAndTheLockThenChecksTheAddress) {
+    const std::string hash = HostPasswordHash("pw");
     struct Case {
         const char* name;
         bool locked;
-        std::string password;
         bool lockBox;
-        const char* lockPassword; // asked at Save when the box is checked and none is stored
-        Choice after;
+        std::string passwordAfter;
     };
-    const std::string hash = HostPasswordHash("pw");
-    const std::string chosen = "g[]=team&h[]=b.x.example&h[]=c.x.example";
-    const Case cases[] = {
-        {"stays unlocked", false, "", false, nullptr, {chosen, "", false, "", 0, LightNeutral, 1}},
-        {"locks", false, "", true, "pw", {chosen, hash, true, "", 0, LightNeutral, 1}},
-        {"stays locked", true, hash, true, nullptr, {chosen, hash, true, "", 0, LightNeutral, 1}},
-        {"unlocks", true, hash, false, nullptr, {chosen, "", false, "", 0, LightNeutral, 1}},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{"stays unlocked", false, false, ""},
+                          {"locks, asking for the password", false, true, hash},
+                          {"stays locked", true, true, hash},
+                          {"unlocks", true, false, ""}}) {
         Reset();
-        SetLock(c.locked, c.password);
+        SetLock(c.locked, c.locked ? hash : "");
         if (c.locked) {
             WhenPrompted("pw");
         }
         WhenHostSelect([&](THostSelect& dialog) {
-            Tick(dialog, kHostCRow, true);
-            Tick(dialog, kTeamRow, true);
+            Check(dialog, kHostCRow);
+            Check(dialog, kTeamRow);
             SetLockBox(dialog, c.lockBox);
             Click(dialog, "Button1");
         });
-        if (c.lockPassword != nullptr) {
-            WhenPrompted(c.lockPassword);
+        if (c.lockBox && !c.locked) {
+            WhenPrompted("pw");
         }
         Click(*window, "Button1");
-        EXPECT_EQ(Now(), c.after) << c.name;
+        EXPECT_EQ(Now(), (Choice{"g[]=team&h[]=b.x.example&h[]=c.x.example", c.passwordAfter,
+                                 c.lockBox, "", 0, LightNeutral, 1}))
+            << c.name;
         EXPECT_EQ(window->ControlText("Label4"), "1") << "the summary shows the new choice";
     }
 }

@@ -13,19 +13,9 @@
 namespace vek::testing {
 namespace {
 
-// What OK has applied so far.
-struct Applied {
-    bool adapterStored;
-    bool alternateIP;
-    bool shortcut;
-    std::size_t serviceCalls;
-    std::size_t checks;
-    bool operator==(const Applied&) const = default;
-    friend void PrintTo(const Applied& a, std::ostream* out) {
-        *out << "{" << a.adapterStored << ", " << a.alternateIP << ", " << a.shortcut << ", "
-             << a.serviceCalls << ", " << a.checks << "}";
-    }
-};
+// What OK has applied so far: the adapter stored, the alternative detection on, the startup
+// shortcut written, the service front ends called, the IP checks run.
+using Applied = std::tuple<bool, bool, bool, std::size_t, std::size_t>;
 
 class PreferencesTest : public MainWindowTest, public seams::IMessageBoxApi {
 protected:
