@@ -14,8 +14,10 @@ void FitLabelToCaption(HWND label) {
     ::DrawTextA(dc.get(), caption, length, &extent, DT_CALCRECT | DT_SINGLELINE);
     RECT place{};
     ::GetWindowRect(label, &place);
+    // Painted whole at its new size rather than keeping its old pixels: a label resized while a
+    // dialog over it has just closed would otherwise show what covered it.
     ::SetWindowPos(label, nullptr, 0, 0, extent.right, place.bottom - place.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 } // namespace vek

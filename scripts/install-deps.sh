@@ -16,8 +16,9 @@ PACKAGES=(
     # native build: sanitizers, fuzzing, the reference provider (Boost.Asio and Beast; cpp-httplib
     # for the HTTPS client of its tests)
     g++ clang libclang-rt-14-dev libboost1.74-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev pkgconf
-    # helpers of the scripts and tests
-    procps util-linux python3
+    # helpers of the scripts and tests (the run command finds and photographs the desktop
+    # client's window on its X display)
+    procps util-linux python3 x11-utils python3-pil
 )
 
 missing=()

@@ -1,18 +1,29 @@
 #!/usr/bin/env bash
 # Runs the whole system on this machine, on the program's built-in endpoints: the reference
-# provider on loopback with its demo account, and Tarvo VEK under Wine as the background service,
-# registered with the demo client id and key, keeping the demo hosts pointed at the address the
-# IP-echo servers report. Every 10 s it checks that the service still runs (and ends, with the
-# last lines of the service's log, when it does not) and prints the provider's hosts. Ctrl-C
-# stops the service, removes it, stops the provider and ends the prefix's wineserver.
+# provider on loopback with its demo account, and Tarvo VEK under Wine, keeping the chosen demo
+# hosts pointed at the address the IP-echo servers report. Every 10 s it prints the provider's
+# hosts. Ctrl-C stops Tarvo VEK (and removes its service), stops the provider and ends the
+# prefix's wineserver.
 #
 #   scripts/run-system.sh [--for SECONDS]
 #
-# --for SECONDS runs the system unattended for that long (at least 30 s), then stops it as
-# Ctrl-C does. On the way it has the echo servers report another address (`echo set`) and
-# restarts the service. It fails unless the service still runs at the end, every demo host
-# carries that address, and the clean-up leaves no Wine process of the prefix, no service and no
-# provider behind.
+# With an X display (DISPLAY), Tarvo VEK's desktop client shows there. On its first run (no
+# client id stored in the run's prefix) the script prints the demo account to sign in with; the
+# client registers, opens its host selection, and the update for the hosts chosen there shows in
+# the provider's host list. The script ends when the client ends (File > Exit).
+#
+# Without a display, Tarvo VEK runs as the background service, registered with the demo client id
+# and key and the demo hosts; the script says how to watch the desktop client under Xvfb. It
+# checks every 10 s that the service still runs, and ends, with the last lines of the service's
+# log, when it does not.
+#
+# --for SECONDS runs the service unattended for that long (at least 30 s), display or not, then
+# stops it as Ctrl-C does. On the way it has the echo servers report another address (`echo
+# set`) and restarts the service; after the restart it starts the desktop client on an Xvfb
+# display of its own, finds its window and saves a screenshot of it (desktop-client.png in the
+# run folder). It fails unless the window showed, the service and the desktop client still run
+# at the end, every demo host carries the new address, and the clean-up leaves no Wine process
+# of the prefix, no service, no provider and no Xvfb behind.
 #
 # The environment may name other folders (the test command's smoke test does):
 #   VEK_RUN_DIR       the run folder: the Wine prefix and the provider's data (build/run)
@@ -70,12 +81,25 @@ demo_hosts=(home.demo.example office.demo.example cabin.demo.example)
 export WINEPREFIX="$run/wineprefix"
 # shellcheck source=scripts/wine-env.sh
 . scripts/wine-env.sh
+# shellcheck source=scripts/desktop-client.sh
+. scripts/desktop-client.sh
+# The display the desktop client shows on, when there is one that answers; no other Wine command
+# has a display.
+desktop_display=""
+if [ -n "${DISPLAY:-}" ] && xwininfo -root -display "$DISPLAY" >/dev/null 2>&1; then
+    desktop_display="$DISPLAY"
+fi
 unset DISPLAY
 mkdir -p "$run"
 
 # Every Wine command is bounded in time; none holds the endpoints' lock (descriptor 8).
 w() { timeout -k 5 120 wine "$@" </dev/null 8>&-; }
 operator() { "$provider" --data "$data" "$@"; }
+
+# A value of the client's settings; nothing when it is not stored.
+setting() {
+    w reg query "$settings" /v "$1" 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'
+}
 
 # The service's state as `sc query` names it (RUNNING, STOPPED ...); nothing when it is not
 # installed.
@@ -163,6 +187,7 @@ cleanup() {
     [ -n "$echo_changed" ] && operator echo clear >/dev/null
     stop_provider
     stop_wine || left+=("Wine processes: $(scripts/wine-prefix-processes.sh "$WINEPREFIX" | tr '\n' ';')")
+    stop_xvfb
     [ -n "$provider_pid" ] && alive "$provider_pid" && left+=("the provider ($provider_pid)")
     if [ "${#left[@]}" -gt 0 ]; then
         printf 'run-system: left behind: %s\n' "${left[@]}" >&2
@@ -211,6 +236,27 @@ key="$(sed -n 's/^demo client key: *//p' "$run/provider.log" | head -n1)"
 # The client trusts the provider's certificate authority, the Windows way.
 w "$importer" "Z:$data/ca.pem" >/dev/null
 
+# With a display, the desktop client shows there, until it ends; every 10 s the provider's hosts.
+if [ -z "$duration" ] && [ -n "$desktop_display" ]; then
+    echo "Tarvo VEK's desktop client shows on $desktop_display; its log is VEK.log in the prefix's %LOCALAPPDATA%\\Halvenor\\VEK\\."
+    if [ -z "$(setting CID)" ]; then
+        cat <<'EOF'
+First run: sign in with the demo account
+    e-mail:    demo@example.com
+    password:  demo-pass
+Host selection then opens by itself: tick hosts and groups and press Save. The update for them
+reaches the provider: its host list below shows the address the echo servers report.
+EOF
+    fi
+    echo "File > Exit ends the client (its close box hides it to the tray); Ctrl-C stops everything."
+    start_desktop_client "$desktop_display"
+    while sleep 10; do
+        alive "$desktop_pid" || { echo "the desktop client has ended"; exit 0; }
+        date '+%H:%M:%S'
+        operator hosts list | sed 's/^/  /'
+    done
+fi
+
 # The client's settings: the registration the account dialog would have stored, the hosts the
 # host selection would have chosen; the machine-wide key names the user whose settings the
 # service reads (under Wine that user's key is HKEY_CURRENT_USER).
@@ -228,7 +274,7 @@ w sc start "$service" >/dev/null
 check_service 30
 # The service writes its log folder into its settings as it starts.
 for _ in $(seq 20); do
-    folder="$(w reg query "$settings" /v LogPath 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')"
+    folder="$(setting LogPath)"
     [ -n "$folder" ] && service_log="$(w winepath.exe -u "${folder}Service.log")" && break
     sleep 0.5
 done
@@ -237,8 +283,35 @@ echo "Tarvo VEK runs as a service; its log: ${service_log:-(its folder is not kn
 if [ -n "$duration" ]; then
     echo "running for $duration s; the echo servers change their address and the service restarts on the way"
 else
-    echo "Ctrl-C stops it. The provider's hosts:"
+    cat <<EOF
+No display: the desktop client is not shown. To watch it under Xvfb, from another terminal:
+    Xvfb :42 -screen 0 1280x1024x24 -nolisten tcp &
+    DISPLAY=:42 WINEPREFIX=$WINEPREFIX wine $program &
+    while sleep 5; do /usr/bin/python3 -c 'from PIL import ImageGrab; ImageGrab.grab(xdisplay=":42").save("vek.png")'; done
+vek.png then shows the display every 5 s. With DISPLAY set, this script shows the desktop client
+instead of running the service.
+Ctrl-C stops it. The provider's hosts:
+EOF
 fi
+
+# The smoke run's look at the desktop client, once the service has restarted: on an Xvfb display
+# of the script's own, started, its window found and photographed.
+photograph_desktop_client() {
+    start_xvfb || exit 1
+    start_desktop_client "$xvfb_display"
+    local place
+    if ! place="$(desktop_window_place "$xvfb_display" 60)"; then
+        echo "run-system: the desktop client's window did not show; its output:" >&2
+        tail -n 20 "$run/desktop-client.log" | sed 's/^/  /' >&2
+        exit 1
+    fi
+    # Its first paint, and the labels its start timer fills.
+    sleep 2
+    # shellcheck disable=SC2086 # the place is four numbers
+    save_screenshot "$xvfb_display" $place "$run/desktop-client.png" ||
+        { echo "run-system: the desktop client's window could not be photographed" >&2; exit 1; }
+    echo "the desktop client's window shows on Xvfb $xvfb_display: $run/desktop-client.png"
+}
 # With --for: the echo servers report an address the hosts do not carry yet after a third of
 # the time, and the service restarts after two thirds. Until then no Wine command runs: a
 # wineserver that lingered out would have ended the service, and the check before the restart
@@ -264,6 +337,7 @@ while true; do
             w sc start "$service" >/dev/null
             check_service 30
             restarted=yes
+            photograph_desktop_client
         fi
     else
         sleep 10
@@ -274,6 +348,7 @@ while true; do
 done
 
 check_service
+alive "$desktop_pid" || { echo "run-system: the desktop client ended before the run" >&2; exit 1; }
 if ! hosts_carry "$changed"; then
     echo "run-system: the demo hosts do not carry $changed; the last lines of the service's log:" >&2
     tail -n 20 "$service_log" | sed 's/^/  /' >&2

@@ -61,6 +61,8 @@ TVEK::TVEK()
     });
     OnCommand(IDC_VEK_BUTTON4, [this] { Button4Click(); });
     OnCommand(IDC_VEK_BUTTON7, [this] { Button7Click(); });
+    OnCommand(IDC_VEK_BUTTON1, [this] { Button1Click(); });
+    OnCommand(IDM_VEK_OPTIONS1, [this] { Options1Click(); });
     RegisterMenuActions();
     RegisterHints();
     NextIPWatchTimer.SetOnTimer(Quietly([this] { NextIPWatchTimerTimer(); }));

@@ -66,6 +66,12 @@ public:
     }
     void StopIPWatchers() { cycle_.StopIPWatchers(); }
 
+    // Unit1Options.cpp: the startup shortcut, "Tarvo VEK.lnk" in the Startup folder.
+    void SetRunOnStartup(bool enable);
+    HRESULT CreateShortcut(const std::string& target, const std::string& linkFile,
+                           const std::string& description, const std::string& arguments,
+                           const std::string& iconFile, int iconIndex);
+
     // Enables or disables a menu item of either menu by its component name.
     void SetMenuItemEnabled(std::string_view name, bool enabled);
     // The tray icon's menu.
@@ -139,6 +145,11 @@ private:
     // Unit1Account.cpp: the first run and the "Edit" button.
     bool RunFirstRun();
     void Button4Click();
+
+    // Unit1Hosts.cpp: "Select Hosts".
+    void Button1Click();
+    // Unit1Options.cpp: File > Preferences.
+    void Options1Click();
 
     // Unit1Menus.cpp: the menu items' actions and the web links.
     void RegisterMenuActions();

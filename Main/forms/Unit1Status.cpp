@@ -75,8 +75,10 @@ void TVEK::SetLabelLeft(MainLabel label, int left) {
     RECT place{};
     ::GetWindowRect(Label(label), &place);
     ::MapWindowPoints(HWND_DESKTOP, TForm::Handle(), reinterpret_cast<POINT*>(&place), 2);
+    // Painted whole at its new place rather than copied from its old one: a label moved while a
+    // dialog over it has just closed would otherwise keep the pixels of what covered it.
     ::SetWindowPos(Label(label), nullptr, left, place.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 int TVEK::LabelWidth(MainLabel label) {

@@ -197,6 +197,8 @@ TEST_F(AccountTest, AWrongPasswordKeepsTheTextsAndTheDemoAccountRegisters) {
         Type(dialog, "Edit2", kDemoPassword);
         Click(dialog, "Button1");
     });
+    // The registration unlocked the host list: the selection opens without a prompt.
+    modals.When("HostSelect", [](TForm& dialog) { Click(dialog, "Button2"); });
     window = std::make_unique<TVEK>();
     // After a first run the window shows, whatever Hidden holds, and "Select Hosts" is clicked
     // once when the messages flow.

@@ -5,6 +5,7 @@
 #include "CoreFixture.h"
 #include "FormDriver.h"
 #include "ServiceActions.h"
+#include "StartupFolder.h"
 #include "Unit3.h"
 #include "WinHandles.h"
 
@@ -14,33 +15,15 @@
 namespace vek::testing {
 namespace {
 
-const std::string kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
 class StartupShortcutTest : public GlobalsTest {
 protected:
-    ~StartupShortcutTest() override {
-        if (saved_) {
-            SetRawValue(HKEY_CURRENT_USER, kShellFolders, "Startup", saved_->type, saved_->data);
-        }
-    }
-    // The Startup folder is the given one, or unknown, until the test ends.
-    void SetStartupFolder(const std::optional<std::string>& folder) {
-        if (folder) {
-            SetRawString(HKEY_CURRENT_USER, kShellFolders, "Startup", *folder);
-        } else {
-            DeleteRawValue(HKEY_CURRENT_USER, kShellFolders, "Startup");
-        }
-    }
     bool ShortcutBoxChecked() {
         return Button_GetCheck(TOptionsForm(nullptr).Control("JvCheckBox2")) == BST_CHECKED;
     }
 
     ComInit com;
     TempFolder startup;
-
-private:
-    std::optional<RawValue> saved_ = GetRawValue(HKEY_CURRENT_USER, kShellFolders, "Startup");
+    StartupFolderOverride startupFolder;
 };
 
 TEST_F(StartupShortcutTest, ALinkNameGetsTheExtensionUnlessItEndsInItExactly) {
@@ -54,7 +37,7 @@ TEST_F(StartupShortcutTest, ALinkNameGetsTheExtensionUnlessItEndsInItExactly) {
 
 TEST_F(StartupShortcutTest, RunOnStartupWritesTheProgramsLinkAndRemovesIt) {
     const std::string folder = startup.Path().substr(0, startup.Path().size() - 1);
-    SetStartupFolder(folder);
+    startupFolder.Set(folder);
     const std::string file = folder + "\\Tarvo VEK.lnk";
     EXPECT_EQ(StartupShortcutPath(), file);
     EXPECT_FALSE(ShortcutBoxChecked());
@@ -86,7 +69,7 @@ TEST_F(StartupShortcutTest, RunOnStartupWritesTheProgramsLinkAndRemovesIt) {
 // Without a Startup folder the link's name would be "\Tarvo VEK.lnk", at the root of the current
 // drive: none is written there, and one found there is not deleted.
 TEST_F(StartupShortcutTest, AnUnknownStartupFolderLeavesTheDriveRootAlone) {
-    SetStartupFolder(std::nullopt);
+    startupFolder.Set(std::nullopt);
     char previous[MAX_PATH] = {};
     ::GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(::SetCurrentDirectoryA(startup.Path().c_str()));
