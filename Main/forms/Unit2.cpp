@@ -32,6 +32,7 @@ constexpr int kWheelRows = 3;
 constexpr std::size_t kEntryPrefixLength = 4;
 constexpr SIZE kMinimumWindow{265, 470};
 constexpr char kSitePage[] = "members/dns/";
+constexpr UINT kListClickDone = WM_APP + 1;
 constexpr char kGroupWarning[] = "Warning: All hosts within the group will be updated.\r\n"
                                  "You can not select individual hosts within a group\r\n"
                                  "unless you are using the sub-account feature.";
@@ -85,10 +86,20 @@ THostSelect::THostSelect(HWND owner, SitePageLauncher openSitePage)
     OnNotify(IDC_HOSTSELECT_LISTVIEW1, LVN_ITEMCHANGING, [this](NMHDR& header) {
         return ListView1ItemChanging(reinterpret_cast<NMLISTVIEW&>(header));
     });
+    // The list reports a click before it toggles the row's check box, and a box shown inside the
+    // report would swallow the mouse button's release: the warning looks at the rows once the
+    // click is complete.
     OnNotify(IDC_HOSTSELECT_LISTVIEW1, NM_CLICK, [this](NMHDR&) -> LRESULT {
-        ListView1Click();
+        ::PostMessageA(Handle(), kListClickDone, 0, 0);
         return 0;
     });
+    OnMessage(
+        kListClickDone,
+        [this](WPARAM, LPARAM) -> LRESULT {
+            ListView1Click();
+            return 0;
+        },
+        true);
     OnNotify(IDC_HOSTSELECT_LISTVIEW1, NM_SETFOCUS, [this](NMHDR&) -> LRESULT {
         ListView1Enter();
         return 0;

@@ -205,6 +205,21 @@ TEST_F(HostSelectTest, TheGroupWarningComesOnceAtAClickWithAGroupChecked) {
     EXPECT_EQ(::GetFocus(), dialog->Control("CheckBox1")) << "the list passes its focus on";
 }
 
+// The click that ticks a group warns, and the row keeps its tick.
+TEST_F(HostSelectTest, TheClickThatTicksAGroupWarnsAndStaysTicked) {
+    const auto dialog = Open("team,a.x.example|#,c.x.example|");
+    HWND list = dialog->Control("ListView1");
+    RECT row{};
+    ListView_GetItemRect(list, 1, &row, LVIR_BOUNDS);
+    const LPARAM box = MAKELPARAM(row.left + 8, (row.top + row.bottom) / 2);
+    boxes.Answer(IDOK);
+    ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, box);
+    ::PostMessageA(list, WM_LBUTTONUP, 0, box);
+    PumpUntilIdle();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(Rows(*dialog)[1], "G team (1) *");
+}
+
 TEST_F(HostSelectTest, TheWheelScrollsThreeRowsByItsSignOnlyOverTheList) {
     std::string many;
     for (int i = 100; i < 180; ++i) {
