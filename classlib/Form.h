@@ -9,6 +9,15 @@
 //   pixels, the control is put there when the window is made (dialog units do not map onto
 //   pixels exactly);
 // - a form is shown modelessly (Show, Hide) or modally (ShowModal, ended by ModalResult).
+//
+// A new window takes these files, in this order:
+// 1. Main/res/ControlIds.h: the template's id and one id per control and menu item;
+// 2. Main/res/Forms.rc: its DIALOGEX template (and MENUEX where it has a menu);
+// 3. Main/forms/UnitN.h and UnitN.cpp: the TForm subclass with its handlers, and UnitNLayout.cpp:
+//    the control table (id, component name, pixel place) and the TFormSpec;
+// 4. Main/CMakeLists.txt: both sources in the vek_forms library;
+// 5. tests/win/forms/<Name>Test.cpp, added with vek_window_test in that folder's CMakeLists.txt:
+//    the window driven through FormDriver, with a screenshot saved under build/win/screenshots.
 #include "Seams.h"
 #include "WinHandles.h"
 
