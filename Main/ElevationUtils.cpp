@@ -22,8 +22,10 @@ void CheckComResult(HRESULT code) {
 }
 
 // The bind options the elevation moniker reads: the record's size, the local-server context
-// and the window that owns the prompt; everything else zero.
-static_assert(sizeof(BIND_OPTS3) == 36, "the elevation moniker expects a 36-byte BIND_OPTS3");
+// and the window that owns the prompt; everything else zero. The program is 32-bit, where the
+// record is 36 bytes (a 64-bit build of the tests has the platform's 64-bit layout).
+static_assert(sizeof(void*) != 4 || sizeof(BIND_OPTS3) == 36,
+              "the elevation moniker expects a 36-byte BIND_OPTS3");
 
 BIND_OPTS3 ElevationBindOptions(HWND owner) {
     BIND_OPTS3 options{};

@@ -7,8 +7,9 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 PACKAGES=(
-    # Windows build and its test environment (Wine's fonts: Tahoma for every prefix)
-    g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth fonts-wine
+    # Windows build and its test environment (Wine's fonts: Tahoma for every prefix); the 64-bit
+    # compiler builds the tests where the kernel runs no 32-bit code (scripts/wine-env.sh)
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 xvfb xauth fonts-wine
     # the interface compiler (widl) for the admin server's proxy and stub
     mingw-w64-tools
     # both trees: GoogleTest's sources (built with MinGW) and its native build

@@ -66,7 +66,10 @@ win="${VEK_WIN_BUILD:-build/win}"
 native="${VEK_NATIVE_BUILD:-build/native}"
 cmake -S . -B "$native" -G Ninja >/dev/null
 cmake --build "$native" -j "$jobs" --target tarvo-provider
-cmake -S . -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+# shellcheck source=scripts/wine-env.sh
+. scripts/wine-env.sh
+scripts/windows-tree.sh "$win"
+cmake -S . -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$VEK_WINDOWS_ARCH.cmake" >/dev/null
 cmake --build "$win" -j "$jobs" --target TarvoVEK ImportRootCA
 
 run="$(realpath -m "${VEK_RUN_DIR:-build/run}")"
@@ -286,7 +289,7 @@ else
     cat <<EOF
 No display: the desktop client is not shown. To watch it under Xvfb, from another terminal:
     Xvfb :42 -screen 0 1280x1024x24 -nolisten tcp &
-    DISPLAY=:42 WINEPREFIX=$WINEPREFIX wine $program &
+    DISPLAY=:42 WINEPREFIX=$WINEPREFIX WINEARCH=$WINEARCH $(command -v wine) $program &
     while sleep 5; do /usr/bin/python3 -c 'from PIL import ImageGrab; ImageGrab.grab(xdisplay=":42").save("vek.png")'; done
 vek.png then shows the display every 5 s. With DISPLAY set, this script shows the desktop client
 instead of running the service.

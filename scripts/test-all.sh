@@ -6,6 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+# shellcheck source=scripts/wine-env.sh
+. scripts/wine-env.sh
+if [ "$VEK_WINDOWS_ARCH" != i686 ]; then
+    echo "test-all: this machine's kernel runs no 32-bit x86 code: the Windows tests run a" \
+         "64-bit build of the same sources in a 64-bit Wine prefix" >&2
+fi
 
 jobs="$(nproc)"
 build() { # build <dir> <cmake args...>
@@ -14,7 +20,8 @@ build() { # build <dir> <cmake args...>
     cmake --build "$dir" -j "$jobs"
 }
 
-build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+scripts/windows-tree.sh build/win
+build build/win -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$VEK_WINDOWS_ARCH.cmake"
 build build/native
 build build/native-san -DVEK_SANITIZE=ON
 cmake -S . -B build/fuzz -G Ninja -DVEK_FUZZ=ON -DCMAKE_C_COMPILER=clang \

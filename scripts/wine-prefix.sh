@@ -4,7 +4,7 @@
 #
 # The settings: 32-bit and quiet (wine-env.sh), the crash dialog off, Tahoma and Marlett, ".htm"
 # files of the "htmlfile" class, Wine's menu builder off. A prefix made by an earlier version of
-# this script is made again.
+# this script, or for the other architecture, is made again.
 #
 # The server lingers VEK_WINESERVER_LINGER seconds after its last client (default 60), or with
 # "forever" stays until it is ended (`wineserver -k`). A server that already serves the prefix is
@@ -68,10 +68,10 @@ EOF
         /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
         { echo "wine-prefix: Tahoma or Marlett is missing (package fonts-wine)" >&2; return 1; }
     quiet 60 wineserver -w
-    echo "$prefix_version" >"$WINEPREFIX/.vek-ready"
+    echo "$prefix_version $WINEARCH" >"$WINEPREFIX/.vek-ready"
 }
 
-if [ "$(cat "$WINEPREFIX/.vek-ready" 2>/dev/null)" != "$prefix_version" ]; then
+if [ "$(cat "$WINEPREFIX/.vek-ready" 2>/dev/null)" != "$prefix_version $WINEARCH" ]; then
     make_prefix || exit 1
 fi
 

@@ -51,14 +51,13 @@ TEST_F(CreateElevatedComObjectTest, NotElevatedBindsTheElevationMoniker) {
     EXPECT_EQ(com.moniker, L"Elevation:Administrator!new:{138740A1-4B08-46CE-AE44-CCC67F24FA56}");
     EXPECT_TRUE(IsEqualIID(com.interfaceId, IID_IServiceAdmin));
 
-    // 36 bytes, all zero but cbStruct, dwClassContext (4) and hwnd.
-    std::vector<BYTE> expected(36, 0);
-    const DWORD size = 36;
+    // All zero but cbStruct, dwClassContext (4) and hwnd.
+    const DWORD size = FakeCom::kBindOptionsSize;
+    std::vector<BYTE> expected(size, 0);
     const DWORD localServer = 4;
-    const auto hwnd = reinterpret_cast<DWORD>(owner);
     std::memcpy(&expected[0], &size, 4);
     std::memcpy(&expected[20], &localServer, 4);
-    std::memcpy(&expected[32], &hwnd, 4);
+    std::memcpy(&expected[FakeCom::kBindOptionsOwnerAt], &owner, sizeof owner);
     EXPECT_EQ(com.bindOptions, expected);
 }
 

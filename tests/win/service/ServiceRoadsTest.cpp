@@ -84,8 +84,8 @@ TEST_F(ScriptedRoadsTest, NotElevatedTheMonikerPromptIsOwnedByTheMainWindow) {
         const ScopedMainWindow installed(globals, owner != nullptr ? &window : nullptr);
         EXPECT_TRUE(globals.ElevatedServiceControl(ServiceRestart, "cmd"));
         HWND bound = nullptr;
-        ASSERT_EQ(com.bindOptions.size(), 36u);
-        std::memcpy(&bound, &com.bindOptions[32], sizeof bound);
+        ASSERT_EQ(com.bindOptions.size(), FakeCom::kBindOptionsSize);
+        std::memcpy(&bound, &com.bindOptions[FakeCom::kBindOptionsOwnerAt], sizeof bound);
         EXPECT_EQ(bound, owner);
     }
     EXPECT_EQ(com.getObjectCalls, 2);

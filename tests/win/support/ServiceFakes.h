@@ -5,6 +5,7 @@
 #include "AdminManager.h"
 #include "Seams.h"
 
+#include <cstddef>
 #include <deque>
 #include <string>
 #include <vector>
@@ -87,8 +88,11 @@ public:
     IID interfaceId{};
     DWORD context = 0;
     std::wstring moniker;
-    // The bind options' bytes, as many as their size field gives.
+    // The bind options' bytes, as many as their size field gives: 36 in the 32-bit program, with
+    // the owner window at 32 (a 64-bit build of the tests: 48, the owner at 40).
     std::vector<BYTE> bindOptions;
+    static constexpr std::size_t kBindOptionsSize = sizeof(void*) == 4 ? 36 : 48;
+    static constexpr std::size_t kBindOptionsOwnerAt = sizeof(void*) == 4 ? 32 : 40;
 
 private:
     HRESULT Hand(REFIID requested, void** object);
