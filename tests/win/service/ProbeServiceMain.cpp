@@ -5,6 +5,7 @@
 #include "Timer.h"
 #include "WinHandles.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,6 +24,7 @@ public:
     void ServiceStart(bool& started) override {
         serviceThread_ = ::GetCurrentThreadId();
         Record("start " + ThreadText() + " " + OwnStatus());
+        startRecorded_ = true;
         started = !refuse_;
         ErrCode = refuse_ ? 7 : 0;
     }
@@ -39,7 +41,12 @@ public:
         }
     }
 
+    // The main loop's timer records one tick once the start is recorded, so that the record's
+    // order does not hang on how soon the service thread is scheduled.
     vek::TTimer tick{50, true, [this] {
+                         if (!startRecorded_) {
+                             return;
+                         }
                          tick.SetEnabled(false);
                          Record("tick " + ThreadText());
                      }};
@@ -65,6 +72,7 @@ private:
     bool refuse_;
     DWORD mainThread_;
     DWORD serviceThread_ = 0;
+    std::atomic<bool> startRecorded_{false};
 };
 
 } // namespace
