@@ -95,7 +95,7 @@ void RegisterCommonControls() {
 
 } // namespace
 
-TForm::TForm(const TFormSpec& spec) : spec_(spec) {}
+TForm::TForm(const TFormLayout& layout) : layout_(layout) {}
 
 TForm::~TForm() {
     if (handle_ != nullptr) {
@@ -108,15 +108,15 @@ TForm::~TForm() {
 
 void TForm::CreateWindowFromTemplate(HWND owner) {
     RegisterCommonControls();
-    if (spec_.windowClass != nullptr) {
-        RegisterFormClass(spec_.windowClass, spec_.iconId);
+    if (layout_.windowClass != nullptr) {
+        RegisterFormClass(layout_.windowClass, layout_.iconId);
     }
     HWND window =
-        ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(spec_.templateId), owner,
-                             &TForm::DialogProc, reinterpret_cast<LPARAM>(this));
+        ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(layout_.templateId),
+                             owner, &TForm::DialogProc, reinterpret_cast<LPARAM>(this));
     if (window == nullptr) {
         const DWORD error = ::GetLastError();
-        throw EClassLibError(std::string("The window ") + spec_.name +
+        throw EClassLibError(std::string("The window ") + layout_.name +
                              " could not be created (error " + std::to_string(error) + ")");
     }
 }
@@ -168,7 +168,7 @@ void TForm::Unbind() {
 }
 
 void TForm::ApplyLayout() {
-    for (const TControlSpec& control : spec_.controls) {
+    for (const TFormControl& control : layout_.controls) {
         HWND window = ::GetDlgItem(handle_, control.id);
         if (control.pixels && window != nullptr) {
             const PixelRect& place = *control.pixels;
@@ -176,10 +176,10 @@ void TForm::ApplyLayout() {
                            SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
-    if (spec_.clientSize.cx > 0) {
+    if (layout_.clientSize.cx > 0) {
         // Sized from the frame's metrics first, then corrected by what the client area measures
         // (a menu bar may take more than one line).
-        RECT frame{0, 0, spec_.clientSize.cx, spec_.clientSize.cy};
+        RECT frame{0, 0, layout_.clientSize.cx, layout_.clientSize.cy};
         ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(handle_, GWL_STYLE)),
                              ::GetMenu(handle_) != nullptr,
                              static_cast<DWORD>(::GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
@@ -189,8 +189,8 @@ void TForm::ApplyLayout() {
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         RECT client{};
         ::GetClientRect(handle_, &client);
-        width += spec_.clientSize.cx - client.right;
-        height += spec_.clientSize.cy - client.bottom;
+        width += layout_.clientSize.cx - client.right;
+        height += layout_.clientSize.cy - client.bottom;
         ::SetWindowPos(handle_, nullptr, 0, 0, width, height,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -200,11 +200,12 @@ void TForm::ApplyLayout() {
 void TForm::Place() {
     RECT area{};
     HWND owner = ::GetWindow(handle_, GW_OWNER);
-    if (spec_.position == TPosition::Designed) {
+    if (layout_.position == TPosition::Designed) {
         return;
     }
     // A hidden owner (the hidden application window) has no place to centre on.
-    if (spec_.position == TPosition::OwnerCenter && owner != nullptr && ::IsWindowVisible(owner)) {
+    if (layout_.position == TPosition::OwnerCenter && owner != nullptr &&
+        ::IsWindowVisible(owner)) {
         ::GetWindowRect(owner, &area);
     } else {
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
@@ -392,16 +393,17 @@ HFONT TForm::MakeFont(const char* face, int height, int weight, bool underline) 
 }
 
 int TForm::IdOf(std::string_view name) const {
-    for (const TControlSpec& control : spec_.controls) {
+    for (const TFormControl& control : layout_.controls) {
         if (name == control.name) {
             return control.id;
         }
     }
-    throw EClassLibError(std::string(spec_.name) + " has no component named " + std::string(name));
+    throw EClassLibError(std::string(layout_.name) + " has no component named " +
+                         std::string(name));
 }
 
 std::string_view TForm::NameOf(int id) const {
-    for (const TControlSpec& control : spec_.controls) {
+    for (const TFormControl& control : layout_.controls) {
         if (control.id == id) {
             return control.name;
         }

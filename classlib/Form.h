@@ -14,7 +14,7 @@
 // 1. Main/res/ControlIds.h: the template's id and one id per control and menu item;
 // 2. Main/res/Forms.rc: its DIALOGEX template (and MENUEX where it has a menu);
 // 3. Main/forms/UnitN.h and UnitN.cpp: the TForm subclass with its handlers, and UnitNLayout.cpp:
-//    the control table (id, component name, pixel place) and the TFormSpec;
+//    the control table (id, component name, pixel place) and the TFormLayout;
 // 4. Main/CMakeLists.txt: both sources in the vek_forms library;
 // 5. tests/win/forms/<Name>Test.cpp, added with vek_window_test in that folder's CMakeLists.txt:
 //    the window driven through FormDriver, with a screenshot saved under build/win/screenshots.
@@ -47,7 +47,7 @@ struct PixelRect {
 
 // One control or menu item of a form: its id in the template, its component name, and the place
 // in client pixels where one is fixed.
-struct TControlSpec {
+struct TFormControl {
     int id;
     const char* name;
     std::optional<PixelRect> pixels = std::nullopt;
@@ -55,7 +55,7 @@ struct TControlSpec {
 
 enum class TPosition { Designed, ScreenCenter, OwnerCenter };
 
-struct TFormSpec {
+struct TFormLayout {
     // The form's name (tests and logs find forms by it) and its DIALOGEX template.
     const char* name;
     int templateId;
@@ -66,7 +66,7 @@ struct TFormSpec {
     // The client area in pixels; {0, 0} keeps the template's size.
     SIZE clientSize;
     TPosition position;
-    std::span<const TControlSpec> controls;
+    std::span<const TFormControl> controls;
 };
 
 class TForm;
@@ -84,7 +84,7 @@ public:
     TForm(const TForm&) = delete;
     TForm& operator=(const TForm&) = delete;
 
-    const char* Name() const { return spec_.name; }
+    const char* Name() const { return layout_.name; }
     HWND Handle() const { return handle_; }
 
     // The control or menu item with this component name; an unknown name is an error.
@@ -112,7 +112,7 @@ public:
     bool IsModal() const { return modal_; }
 
 protected:
-    explicit TForm(const TFormSpec& spec);
+    explicit TForm(const TFormLayout& layout);
 
     // Makes the window from its template; called at the end of the derived constructor, after the
     // handlers are registered. An owner of nullptr makes an unowned window.
@@ -171,7 +171,7 @@ private:
     void ApplyLayout();
     void Place();
 
-    const TFormSpec& spec_;
+    const TFormLayout& layout_;
     HWND handle_ = nullptr;
     bool mainForm_ = false;
     bool focusAtCreation_ = true;

@@ -22,7 +22,7 @@ constexpr int Height(int promptHeight) { return ButtonTop(promptHeight) + kButto
 constexpr int kCancelLeft = kWidth - kMargin - kButtonWidth;
 constexpr int kOkLeft = kCancelLeft - kButtonGap - kButtonWidth;
 
-constexpr TControlSpec kControls[] = {
+constexpr TFormControl kControls[] = {
     {IDC_PASSWORDPROMPT_LABEL1, "Label1",
      PixelRect{kMargin, kMargin, kWidth - 2 * kMargin, kPromptHeight}},
     {IDC_PASSWORDPROMPT_EDIT1, "Edit1",
@@ -46,14 +46,14 @@ int PromptHeight(HWND label, const std::string& prompt) {
 
 } // namespace
 
-const TFormSpec kPasswordPromptFormSpec{
+const TFormLayout kPasswordPromptFormLayout{
     "PasswordPrompt",       IDD_PASSWORDPROMPT, nullptr, 0, SIZE{kWidth, Height(kPromptHeight)},
     TPosition::OwnerCenter, kControls,
 };
 
 TPasswordPrompt::TPasswordPrompt(HWND owner, const std::string& title, const std::string& prompt,
                                  const std::string& value)
-    : TForm(kPasswordPromptFormSpec) {
+    : TForm(kPasswordPromptFormLayout) {
     OnCommand(IDOK, [this] { SetModalResult(mrOk); });
     OnCommand(IDCANCEL, [this] { SetModalResult(mrCancel); });
     CreateWindowFromTemplate(owner);

@@ -8,7 +8,7 @@
 
 namespace vek {
 
-extern const TFormSpec kPasswordPromptFormSpec;
+extern const TFormLayout kPasswordPromptFormLayout;
 
 class TPasswordPrompt final : public TForm {
 public:

@@ -42,7 +42,7 @@ TTimer::Handler Quietly(std::function<void()> handler) {
 } // namespace
 
 TVEK::TVEK()
-    : TForm(kVEKFormSpec), NextIPWatchTimer(kNextIPWatchInterval, true),
+    : TForm(kVEKFormLayout), NextIPWatchTimer(kNextIPWatchInterval, true),
       Startup(kStartupInterval, false, Quietly([this] { StartupTimer(); })),
       UserXML(kUserXMLInterval, false),
       LastVEKTime(kFirstHeartbeat, true, Quietly([this] { LastVEKTimeTimer(); })),

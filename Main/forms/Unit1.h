@@ -25,7 +25,7 @@
 
 namespace vek {
 
-extern const TFormSpec kVEKFormSpec;
+extern const TFormLayout kVEKFormLayout;
 
 class TVEK final : public TForm, public IMainWindow, private IIPCheckHooks {
 public:

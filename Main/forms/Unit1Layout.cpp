@@ -22,7 +22,7 @@ constexpr PixelRect Text(int row, int line, int width) {
     return {kLabelLeft, row + line * kLine, width, kLine};
 }
 
-constexpr TControlSpec kControls[] = {
+constexpr TFormControl kControls[] = {
     {IDC_VEK_IMAGE1, "Image1", PixelRect{0, 0, 123, 159}},
     {IDC_VEK_GROUPBOX1, "GroupBox1", PixelRect{129, 3, 329, 150}},
     {IDC_VEK_JVIMAGESQUARE2, "JvImageSquare2", Light(kRow1)},
@@ -78,7 +78,7 @@ constexpr TControlSpec kControls[] = {
 
 } // namespace
 
-const TFormSpec kVEKFormSpec{
+const TFormLayout kVEKFormLayout{
     "VEK",     IDD_VEK, kMainWindowClass, IDI_TARVOVEK, SIZE{464, 178}, TPosition::ScreenCenter,
     kControls,
 };

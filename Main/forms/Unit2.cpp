@@ -53,7 +53,7 @@ bool IsCheckable(HostRowKind kind) {
 
 // The place of a control as the form's table designs it for the designed client area.
 PixelRect DesignedPlace(int id) {
-    for (const TControlSpec& control : kHostSelectFormSpec.controls) {
+    for (const TFormControl& control : kHostSelectFormLayout.controls) {
         if (control.id == id && control.pixels) {
             return *control.pixels;
         }
@@ -75,7 +75,7 @@ RECT RowRect(HWND list, int row, int part) {
 } // namespace
 
 THostSelect::THostSelect(HWND owner, SitePageLauncher openSitePage)
-    : TForm(kHostSelectFormSpec), Created(1, false, [this] { CreatedTimer(); }),
+    : TForm(kHostSelectFormLayout), Created(1, false, [this] { CreatedTimer(); }),
       openSitePage_(std::move(openSitePage)) {
     OnCommand(IDC_HOSTSELECT_BUTTON1, [this] { Button1Click(); });
     OnCommand(IDC_HOSTSELECT_BUTTON2, [this] { SetModalResult(mrCancel); });
@@ -468,8 +468,8 @@ void THostSelect::FormResize(int width, int height) {
     if (Handle() == nullptr) {
         return;
     }
-    const int dx = width - kHostSelectFormSpec.clientSize.cx;
-    const int dy = height - kHostSelectFormSpec.clientSize.cy;
+    const int dx = width - kHostSelectFormLayout.clientSize.cx;
+    const int dy = height - kHostSelectFormLayout.clientSize.cy;
     for (const int id : {IDC_HOSTSELECT_LISTVIEW1, IDC_HOSTSELECT_CHECKBOX1, IDC_HOSTSELECT_BUTTON1,
                          IDC_HOSTSELECT_BUTTON2}) {
         PixelRect place = DesignedPlace(id);

@@ -16,7 +16,7 @@
 
 namespace vek {
 
-extern const TFormSpec kHostSelectFormSpec;
+extern const TFormLayout kHostSelectFormLayout;
 
 // The host list's request. The default sends it with Globals over plain HTTP without a bound
 // address; tests script it with seams::Seam<IHostListSource>::Override.

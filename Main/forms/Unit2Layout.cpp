@@ -15,7 +15,7 @@ constexpr int kButtonsTop = 404;
 constexpr PixelRect Line(int number) { return {kLeft, 8 + number * kLine, kWidth, kLine}; }
 constexpr PixelRect Button(int left) { return {left, kButtonsTop, 75, 25}; }
 
-constexpr TControlSpec kControls[] = {
+constexpr TFormControl kControls[] = {
     {IDC_HOSTSELECT_LABEL1, "Label1", Line(0)},
     // The link follows the second line's text after a blank.
     {IDC_HOSTSELECT_LABEL2, "Label2", PixelRect{kLeft, 21, 176, kLine}},
@@ -30,7 +30,7 @@ constexpr TControlSpec kControls[] = {
 
 } // namespace
 
-const TFormSpec kHostSelectFormSpec{
+const TFormLayout kHostSelectFormLayout{
     "HostSelect", IDD_HOSTSELECT, nullptr, 0, SIZE{249, 436}, TPosition::OwnerCenter, kControls,
 };
 

@@ -9,7 +9,7 @@
 
 namespace vek {
 
-TOptionsForm::TOptionsForm(HWND owner) : TForm(kOptionsFormSpec) {
+TOptionsForm::TOptionsForm(HWND owner) : TForm(kOptionsFormLayout) {
     OnCommand(IDOK, [this] { SetModalResult(mrOk); });
     OnCommand(IDCANCEL, [this] { SetModalResult(mrCancel); });
     SetColor(::GetSysColor(COLOR_BTNFACE));

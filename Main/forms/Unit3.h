@@ -6,7 +6,7 @@
 
 namespace vek {
 
-extern const TFormSpec kOptionsFormSpec;
+extern const TFormLayout kOptionsFormLayout;
 
 class TOptionsForm final : public TForm {
 public:

@@ -27,7 +27,7 @@ constexpr int kServiceTop = 56;
 constexpr int kMethodTop = 154;
 constexpr int kAdapterTop = 204;
 
-constexpr TControlSpec kControls[] = {
+constexpr TFormControl kControls[] = {
     {IDC_OPTIONS_JVCHECKBOX2, "JvCheckBox2", Heading(kStartupTop, 92)},
     {IDC_OPTIONS_GROUPBOX1, "GroupBox1", Box(kStartupTop, 44)},
     {IDC_OPTIONS_LABEL8, "Label8", Explanation(kStartupTop, 16)},
@@ -48,7 +48,7 @@ constexpr TControlSpec kControls[] = {
 
 } // namespace
 
-const TFormSpec kOptionsFormSpec{
+const TFormLayout kOptionsFormLayout{
     "OptionsForm", IDD_OPTIONS, nullptr, 0, SIZE{466, 332}, TPosition::OwnerCenter, kControls,
 };
 

@@ -42,7 +42,7 @@ int Ascent(HWND control) {
 } // namespace
 
 TUserPass::TUserPass(HWND owner)
-    : TForm(kUserPassFormSpec), animation_(kAnimationInterval, false, [this] {
+    : TForm(kUserPassFormLayout), animation_(kAnimationInterval, false, [this] {
           frame_ = (frame_ + 1) % kAnimationFrames;
           ::InvalidateRect(Control("JvGIFAnimator1"), nullptr, FALSE);
       }) {

@@ -15,7 +15,7 @@
 
 namespace vek {
 
-extern const TFormSpec kUserPassFormSpec;
+extern const TFormLayout kUserPassFormLayout;
 
 // The client id and key a registration reply carries.
 struct TRegistration {

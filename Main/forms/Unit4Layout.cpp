@@ -11,7 +11,7 @@ constexpr int kLine = 13;
 
 constexpr PixelRect Text(int top, int width) { return {kTextLeft, top, width, kLine}; }
 
-constexpr TControlSpec kControls[] = {
+constexpr TFormControl kControls[] = {
     {IDC_USERPASS_IMAGE1, "Image1", PixelRect{1, 1, 123, 131}},
     {IDC_USERPASS_LABEL3, "Label3", Text(10, 205)},
     {IDC_USERPASS_LABEL5, "Label5", Text(23, 205)},
@@ -35,7 +35,7 @@ constexpr TControlSpec kControls[] = {
 
 } // namespace
 
-const TFormSpec kUserPassFormSpec{
+const TFormLayout kUserPassFormLayout{
     "UserPass", IDD_USERPASS, nullptr, 0, SIZE{345, 229}, TPosition::OwnerCenter, kControls,
 };
 

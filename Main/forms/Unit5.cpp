@@ -64,7 +64,7 @@ bool HasStyle(HWND window, LONG_PTR style) {
 } // namespace
 
 TNoticeForm::TNoticeForm(const TNoticeList& noticeList, LinkLauncher launchLink)
-    : TForm(kNoticeFormSpec),
+    : TForm(kNoticeFormLayout),
       FadeTimer(kFadeInterval, false, [this] { RunQuietly([this] { FadeTimerTimer(); }); }),
       noticeList_(noticeList), launchLink_(std::move(launchLink)) {
     for (const int entryPart :

@@ -14,7 +14,7 @@
 
 namespace vek {
 
-extern const TFormSpec kNoticeFormSpec;
+extern const TFormLayout kNoticeFormLayout;
 
 class TNoticeForm final : public TForm {
 public:

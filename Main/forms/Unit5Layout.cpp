@@ -6,7 +6,7 @@
 namespace vek {
 namespace {
 
-constexpr TControlSpec kControls[] = {
+constexpr TFormControl kControls[] = {
     {IDC_NOTICE_PANEL2, "Panel2", PixelRect{0, 0, 216, 76}},
     {IDC_NOTICE_IMAGE1, "Image1", PixelRect{4, 4, 32, 32}},
     {IDC_NOTICE_LABEL1, "Label1", PixelRect{42, 4, 165, 16}},
@@ -20,7 +20,7 @@ constexpr TControlSpec kControls[] = {
 
 } // namespace
 
-const TFormSpec kNoticeFormSpec{
+const TFormLayout kNoticeFormLayout{
     "NoticeForm", IDD_NOTICE, nullptr, IDI_TARVOVEK, SIZE{216, 76}, TPosition::Designed, kControls,
 };
 

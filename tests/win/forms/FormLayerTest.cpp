@@ -14,17 +14,17 @@
 namespace vek::testing {
 namespace {
 
-constexpr TControlSpec kInnerControls[] = {
+constexpr TFormControl kInnerControls[] = {
     {IDC_TEST_EDIT1, "Edit1"},     {IDC_TEST_EDIT2, "Edit2"},
     {IDC_TEST_BUTTON1, "Button1"}, {IDOK, "Button2", PixelRect{81, 81, 60, 23}},
     {IDCANCEL, "Button3"},
 };
-constexpr TFormSpec kInnerSpec{"Inner",        IDD_TEST_INNER,         nullptr,       0,
-                               SIZE{240, 130}, TPosition::OwnerCenter, kInnerControls};
+constexpr TFormLayout kInnerLayout{"Inner",        IDD_TEST_INNER,         nullptr,       0,
+                                   SIZE{240, 130}, TPosition::OwnerCenter, kInnerControls};
 
 class InnerForm final : public TForm {
 public:
-    explicit InnerForm(HWND owner, std::function<void(InnerForm&)> ask) : TForm(kInnerSpec) {
+    explicit InnerForm(HWND owner, std::function<void(InnerForm&)> ask) : TForm(kInnerLayout) {
         OnCommand(IDC_TEST_BUTTON1, [this, ask] { ask(*this); });
         OnCommand(IDOK, [this] { SetModalResult(mrOk); });
         OnCommand(IDCANCEL, [this] { SetModalResult(mrCancel); });
@@ -34,15 +34,15 @@ public:
     std::atomic<int> edit2Focused{0};
 };
 
-constexpr TControlSpec kOuterControls[] = {
+constexpr TFormControl kOuterControls[] = {
     {IDC_TEST_LABEL1, "Label1"}, {IDC_TEST_BUTTON1, "Button1"}, {IDC_TEST_BUTTON3, "Button3"}};
-constexpr TFormSpec kOuterSpec{"Outer",    IDD_TEST_OUTER,          nullptr,       0,
-                               SIZE{0, 0}, TPosition::ScreenCenter, kOuterControls};
+constexpr TFormLayout kOuterLayout{"Outer",    IDD_TEST_OUTER,          nullptr,       0,
+                                   SIZE{0, 0}, TPosition::ScreenCenter, kOuterControls};
 constexpr UINT kFailingMessage = WM_APP + 1;
 
 class OuterForm final : public TForm {
 public:
-    OuterForm() : TForm(kOuterSpec) {
+    OuterForm() : TForm(kOuterLayout) {
         OnCommand(IDC_TEST_BUTTON1, [this] {
             InnerForm inner(Handle(), ask);
             const int result = inner.ShowModal();
