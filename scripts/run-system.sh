@@ -70,18 +70,23 @@ cmake --build "$native" -j "$jobs" --target tarvo-provider
 . scripts/wine-env.sh
 scripts/windows-tree.sh "$win"
 cmake -S . -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$VEK_WINDOWS_ARCH.cmake" >/dev/null
-cmake --build "$win" -j "$jobs" --target TarvoVEK ImportRootCA
+cmake --build "$win" -j "$jobs" --target TarvoVEK AdminManager ImportRootCA
 
 run="$(realpath -m "${VEK_RUN_DIR:-build/run}")"
 data="$run/provider"
 provider="$(realpath "$native")/provider/tarvo-provider"
-program="$(realpath "$win")/Main/TarvoVEK.exe"
+built_program="$(realpath "$win")/Main/TarvoVEK.exe"
+built_server="$(realpath "$win")/adminserver/AdminManager.dll"
 importer="$(realpath "$win")/tools/ImportRootCA.exe"
 service=TarvoVEKService3
 settings='HKCU\Software\Halvenor\VEK\v3'
 machine='HKLM\Software\Halvenor\VEK\v3'
 demo_hosts=(home.demo.example office.demo.example cabin.demo.example)
 export WINEPREFIX="$run/wineprefix"
+# The program and its admin server are installed together in one folder of the prefix, as on a
+# PC: the server installs the service only for the program beside it.
+install_folder='C:\Program Files\Tarvo VEK'
+program="$WINEPREFIX/drive_c/Program Files/Tarvo VEK/TarvoVEK.exe"
 # shellcheck source=scripts/wine-env.sh
 . scripts/wine-env.sh
 # shellcheck source=scripts/desktop-client.sh
@@ -238,6 +243,12 @@ key="$(sed -n 's/^demo client key: *//p' "$run/provider.log" | head -n1)"
 
 # The client trusts the provider's certificate authority, the Windows way.
 w "$importer" "Z:$data/ca.pem" >/dev/null
+# The program and the admin server, installed and registered, so that the preferences can
+# install, restart and remove the service.
+mkdir -p "$(dirname "$program")"
+cp "$built_program" "$built_server" "$(dirname "$program")/"
+w regsvr32 /s "$install_folder\\AdminManager.dll" ||
+    echo "run-system: the admin server could not be registered: the preferences cannot manage the service" >&2
 
 # With a display, the desktop client shows there, until it ends; every 10 s the provider's hosts.
 if [ -z "$duration" ] && [ -n "$desktop_display" ]; then
@@ -271,7 +282,7 @@ w reg add "$machine" /v ServiceUser /d "$sid" /f >/dev/null
 
 # The background service, started by Wine's service control manager (on demand here, so that a
 # later start of this prefix does not bring it back).
-w sc create "$service" binpath= "\"$(w winepath.exe -w "$program")\" -service" start= demand \
+w sc create "$service" binpath= "\"$install_folder\\TarvoVEK.exe\" -service" start= demand \
     DisplayName= "Tarvo VEK Service" >/dev/null
 w sc start "$service" >/dev/null
 check_service 30
@@ -289,7 +300,9 @@ else
     cat <<EOF
 No display: the desktop client is not shown. To watch it under Xvfb, from another terminal:
     Xvfb :42 -screen 0 1280x1024x24 -nolisten tcp &
-    DISPLAY=:42 WINEPREFIX=$WINEPREFIX WINEARCH=$WINEARCH $(command -v wine) $program &
+    export DISPLAY=:42 WINEPREFIX=$WINEPREFIX WINEARCH=$WINEARCH${WINELOADER:+ WINELOADER=$WINELOADER}
+    $(command -v wine) reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f   # Wine draws the frame: no window manager
+    $(command -v wine) "$program" &
     while sleep 5; do /usr/bin/python3 -c 'from PIL import ImageGrab; ImageGrab.grab(xdisplay=":42").save("vek.png")'; done
 vek.png then shows the display every 5 s. With DISPLAY set, this script shows the desktop client
 instead of running the service.
