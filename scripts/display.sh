@@ -10,7 +10,7 @@
 # up a second later, and windows made meanwhile are lost (error 1400). The tests without a display
 # keep the tree's prefix; this one's desktop process is started here, on the display, and lives
 # until the stop.
-set -u
+set -euo pipefail
 command="$1"
 state="$2"
 # shellcheck source=scripts/wine-env.sh

@@ -19,7 +19,9 @@ PACKAGES=(
     g++ clang libclang-rt-14-dev libboost1.74-dev libcpp-httplib-dev libssl-dev openssl libsqlite3-dev pkgconf
     # helpers of the scripts and tests (the run command finds and photographs the desktop
     # client's window on its X display)
-    procps util-linux python3 x11-utils python3-pil
+    procps util-linux python3 x11-utils python3-pil file
+    # the house's checks (scripts/lint.sh): the layout of the C++ files, the shell scripts
+    clang-format-14 shellcheck
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # windows-tree.sh <build dir>: clears a Windows build tree that was configured for another
 # architecture than VEK_WINDOWS_ARCH (scripts/wine-env.sh), since CMake keeps a tree's compiler.
-set -eu
+set -euo pipefail
 tree="$1"
 cache="$tree/CMakeCache.txt"
 if [ -f "$cache" ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE:.*/mingw-$VEK_WINDOWS_ARCH\.cmake$" "$cache"; then

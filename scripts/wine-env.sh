@@ -28,6 +28,7 @@ x86_64)
     ;;
 *)
     echo "wine-env: VEK_WINDOWS_ARCH must be i686 or x86_64" >&2
+    # shellcheck disable=SC2317 # exit is for a run, return for a source
     return 2 2>/dev/null || exit 2
     ;;
 esac

@@ -4,7 +4,7 @@
 # itself (services.exe, the services, winedevice.exe ...) included; native processes that merely
 # inherited WINEPREFIX from a script are left out.
 #   wine-prefix-processes.sh PREFIX      (PREFIX as the processes were given it: $WINEPREFIX)
-set -u
+set -euo pipefail
 [ "$#" -eq 1 ] || { echo "usage: $0 PREFIX" >&2; exit 2; }
 wanted="WINEPREFIX=$1"
 

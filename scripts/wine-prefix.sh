@@ -9,7 +9,7 @@
 # The server lingers VEK_WINESERVER_LINGER seconds after its last client (default 60), or with
 # "forever" stays until it is ended (`wineserver -k`). A server that already serves the prefix is
 # left as it is.
-set -u
+set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must be set}"
 # shellcheck source=scripts/wine-env.sh
 . "$(dirname "$0")/wine-env.sh"
@@ -80,7 +80,7 @@ fi
 # are started here with their output going nowhere, so that they hold no test runner's pipe open.
 # The lock is held until they run, so that no test starts them first.
 if timeout 5 wineserver "${server_options[@]}" </dev/null >/dev/null 2>&1 9>&-; then
-    quiet 60 wine cmd.exe /c exit 0
+    quiet 60 wine cmd.exe /c exit 0 || true
     # Without a display that first program also starts a desktop process that gives up about a
     # second later; a window made meanwhile would never appear. Wait (bounded) until it is gone.
     for _ in $(seq 50); do

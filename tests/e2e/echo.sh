@@ -5,6 +5,7 @@
 # within it; first the address the request comes from, then the operator's address (`echo set`)
 # and a change of it. The probe silences the server it must not choose, so an address proves
 # the choice and that server's answer.
+# shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
 trap 'provider echo clear >/dev/null' EXIT

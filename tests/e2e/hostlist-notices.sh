@@ -2,6 +2,7 @@
 # The host list and the notices, each a signed request of the client core: the records of the
 # account's hosts and groups; the notices and alerts newer than the ids sent, with the account's
 # values; root "disabled" for a disabled client; refusals for a wrong key and an unknown id.
+# shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
 email=list@example.com

@@ -2,6 +2,7 @@
 # Registration over HTTPS with the client's own request: a right password gives a client id and
 # key that sign the client's later requests; a wrong password, an unknown or banned account give
 # a reply the account dialog takes for a failure. Then the client's unregistration.
+# shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
 email=reg@example.com

@@ -3,6 +3,7 @@
 # provider's store (seen through its own listing) with the reply codes the client reads; missing
 # names, a wrong signature, an unknown client, a banned account, a disabled client and a barred
 # client version are refused and change nothing.
+# shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
 email=upd@example.com

@@ -59,7 +59,7 @@ provider account add "$email" secret --host home.e2e.example --host cabin.e2e.ex
 issued="$(provider client issue "$email")"
 cid="$(awk '/^client id:/ { print $3 }' <<<"$issued")"
 ckey="$(awk '/^client key:/ { print $3 }' <<<"$issued")"
-[ -n "$cid" ] && [ -n "$ckey" ] || fail "no client issued: $issued"
+if [ -z "$cid" ] || [ -z "$ckey" ]; then fail "no client issued: $issued"; fi
 provider echo set "$first_address" >/dev/null
 
 store="$(helper store "$cid" "$ckey" 'h[]=home.e2e.example&g[]=family' "$(windows_path "$work")\\")"

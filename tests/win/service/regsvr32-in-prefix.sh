@@ -2,7 +2,7 @@
 # Registers a COM server DLL of the build tree in the tree's Wine prefix with Wine's regsvr32, or
 # unregisters it when "/u" follows.
 # usage: regsvr32-in-prefix.sh <wine-run> <scripts folder> <prefix> <dll> [/u]
-set -eu
+set -euo pipefail
 wine_run=$1 scripts=$2 prefix=$3 dll=$4
 shift 4
 export WINEPREFIX="$prefix"
