@@ -4,7 +4,6 @@
 
 #include "HttpReplyReader.h"
 
-#include <cstdint>
 #include <string>
 
 namespace {
@@ -102,32 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReplyFraming, ConnectionFailureBeforeTheEndCutsTheBody) {
     PieceSource source(Ok("") + "partial", 4, ReplySource::Receipt::Failed);
     EXPECT_EQ(HttpGetResultText(ReadHttpReply(source)), "200");
-}
-
-struct SizeCase {
-    const char* digits;
-    int base;
-    std::optional<std::uint64_t> value;
-};
-
-TEST(ReplyFraming, SizeFieldsSaturateInsteadOfWrapping) {
-    constexpr std::uint64_t kMax = UINT64_MAX;
-    const SizeCase cases[] = {
-        {"0", 10, 0},
-        {"4294967303", 10, 4294967303u},
-        {"18446744073709551615", 10, kMax},
-        {"18446744073709551616", 10, kMax},
-        {"99999999999999999999999999", 10, kMax},
-        {"fF", 16, 255},
-        {"10000000000000000", 16, kMax},
-        {"", 10, std::nullopt},
-        {"ff", 10, std::nullopt},
-        {"+1", 10, std::nullopt},
-        {"1 ", 16, std::nullopt},
-    };
-    for (const SizeCase& c : cases) {
-        EXPECT_EQ(vek::ParseSizeField(c.digits, c.base), c.value) << c.digits;
-    }
 }
 
 } // namespace
