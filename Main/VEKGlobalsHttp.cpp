@@ -24,6 +24,12 @@ std::string TVEKGlobals::HttpGet(const std::string& url, const std::string& boun
     } catch (...) {
         // Nothing leaves a request but its result text.
     }
+    if (reply.tooLarge) {
+        // Only the server's name: the rest of the URL may carry a password.
+        Log("Reply from " + url.substr(0, url.find('/')) + " is larger than " +
+                std::to_string(kMaxReplyBodyBytes) + " bytes, request failed.",
+            true);
+    }
     return HttpGetResultText(reply);
 }
 

@@ -1,20 +1,22 @@
 #pragma once
-// Keeps one synchronous WinHTTP request within its total time, whatever WinHTTP's own time-outs
-// do. Two bounds work together:
-// - each step (send, receive, read) starts only before the deadline, with WinHTTP's per-step
-//   time-outs set to what is left of it, the receive-response time-out included: under Wine 8
-//   that one alone bounds the TLS handshake and the wait for the reply inside WinHttpSendRequest;
-// - a watchdog thread closes the request's handles when the deadline passes, which cancels the
-//   call pending on them where WinHTTP honours that. Wine 8 does not: there a blocked call runs on
-//   until its own time-out, and closing it early only makes the next step fail.
+// One WinHTTP request in asynchronous mode, kept within its total time. Each step (send, receive
+// the reply's head, read a piece of the body) is started on the request's handle and completed
+// by WinHTTP's status callback, which signals an event; the requesting thread waits on that event
+// for what is left of the deadline. When the deadline passes, the requesting thread stops and
+// closes the handles itself, so no thread of ours can use a handle after it is closed.
+//
+// WinHTTP may still finish a step of a closed request on a thread of its own (under Wine 8 it
+// does, at the step's own time-out) and write into the step's buffer: the callback's state and
+// the read buffer therefore live until WinHTTP reports the request handle closing.
 #include "Deadline.h"
 #include "WinHttpHandle.h"
 
-#include <atomic>
+#include <optional>
+#include <string_view>
 
 namespace vek {
 
-// The handles of one request.
+// The handles of one request; the session must be opened with WINHTTP_FLAG_ASYNC.
 struct WinHttpRequestHandles {
     UniqueInternet session;
     UniqueInternet connection;
@@ -23,36 +25,44 @@ struct WinHttpRequestHandles {
 
 class BoundedWinHttpRequest {
 public:
-    // Takes the handles over and starts the watchdog. connectMs bounds name resolution and the
-    // connection within the total.
+    // Takes the handles over and attaches the status callback. connectMs bounds name resolution
+    // and the connection within the total.
     BoundedWinHttpRequest(WinHttpRequestHandles handles, const Deadline& total, DWORD connectMs);
-    // Stops the watchdog and waits for its thread, which waits for nothing else; then closes
-    // the handles the watchdog has left open.
+    // Closes the handles without waiting for WinHTTP.
     ~BoundedWinHttpRequest();
     BoundedWinHttpRequest(const BoundedWinHttpRequest&) = delete;
     BoundedWinHttpRequest& operator=(const BoundedWinHttpRequest&) = delete;
 
-    // The request's handle, for the calls of a step that BeginStep allowed.
-    HINTERNET Handle() const { return request_; }
+    // The request's handle, for reading the reply's header fields once the head has arrived.
+    HINTERNET Handle() const { return handles_.request.get(); }
 
-    // True when the next step may run: the deadline has not passed, the watchdog runs and has
-    // not closed the handles, and the step's time-outs are set.
-    bool BeginStep() const;
+    // Sends the request (with the given extra header lines, static text) and waits for the
+    // reply's head. False on failure or when the deadline passes.
+    bool SendAndReceive(const wchar_t* headers);
+    // The next piece of the body, empty at its end; nothing on failure or when the deadline
+    // passes. The piece stays valid until the next call.
+    std::optional<std::string_view> Read();
 
-    // The deadline passed: the watchdog closes, or has closed, the handles.
-    bool Expired() const { return expired_.load(); }
+    // The deadline passed before a step started or while one was under way.
+    bool Expired() const { return expired_; }
+
+    // How many step states are alive, process-wide: each lives until both its request object and
+    // WinHTTP have let go of it (for tests).
+    static long LiveStates();
 
 private:
-    static unsigned __stdcall Watch(void* self);
-    void CloseHandles();
+    struct StepState;
+
+    static void CALLBACK OnStatus(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info,
+                                  DWORD length);
+    bool BeginStep();
+    bool AwaitStep();
 
     const Deadline total_;
     const DWORD connectMs_;
     WinHttpRequestHandles handles_;
-    const HINTERNET request_;
-    std::atomic<bool> expired_{false};
-    UniqueHandle stop_;
-    UniqueHandle watchdog_;
+    StepState* state_;
+    bool expired_ = false;
 };
 
 } // namespace vek

@@ -1,8 +1,9 @@
 #pragma once
 // The program's own HTTP/1.1 GET over Winsock: one connection per call, bound to a local address
 // when one is given (through the socket-bind seam), "Connection: close", and bodies framed by
-// Content-Length, chunked transfer coding or the end of the connection. Redirects are returned,
-// not followed; no proxy, no cookies.
+// Content-Length, chunked transfer coding or the end of the connection (read by the portable
+// reply reader, within its body limit). Redirects are returned, not followed; no proxy, no
+// cookies.
 #include "HttpReply.h"
 
 #include <string>

@@ -2,8 +2,10 @@
 
 #include "BoundedWinHttpRequest.h"
 #include "CodePageText.h"
+#include "RequestLine.h"
 #include "UrlParts.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace vek {
@@ -12,41 +14,59 @@ namespace {
 // The program's texts are bytes of the ANSI code page.
 std::wstring Wide(const std::string& text) { return WideFromCodePage(text, CP_ACP); }
 
+// The declared Content-Length, read as text so that no number wraps (a text too long for the
+// buffer is too large a size); nothing when the field is missing or is no number.
+std::optional<std::uint64_t> DeclaredLength(HINTERNET request) {
+    wchar_t text[64];
+    DWORD size = sizeof text;
+    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX,
+                               text, &size, WINHTTP_NO_HEADER_INDEX)) {
+        if (::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            return UINT64_MAX;
+        }
+        return std::nullopt;
+    }
+    std::string digits;
+    for (DWORD i = 0; i < size / sizeof(wchar_t); ++i) {
+        digits += text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
+    }
+    return ParseSizeField(digits, 10);
+}
+
 // WinHTTP may end a body at a closed connection without an error (Wine does), so a declared
-// length must be met; the length is unknown only when the header is missing.
-bool MatchesDeclaredLength(HINTERNET request, const std::string& body) {
-    DWORD length = 0;
-    DWORD size = sizeof length;
-    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
-                               WINHTTP_HEADER_NAME_BY_INDEX, &length, &size,
-                               WINHTTP_NO_HEADER_INDEX)) {
-        return ::GetLastError() == ERROR_WINHTTP_HEADER_NOT_FOUND;
+// length must be met; a body beyond the limit, declared or read, is refused.
+void ReadBody(BoundedWinHttpRequest& request, HttpReply& reply) {
+    const auto declared = DeclaredLength(request.Handle());
+    if (declared && !FitsReplyBody(*declared)) {
+        reply.tooLarge = true;
+        return;
     }
-    return body.size() == length;
-}
-
-bool ReadBody(const BoundedWinHttpRequest& request, std::string& body) {
     for (;;) {
-        if (!request.BeginStep()) {
-            return false;
+        const auto piece = request.Read();
+        if (!piece) {
+            return;
         }
-        char chunk[16384];
-        DWORD read = 0;
-        if (!::WinHttpReadData(request.Handle(), chunk, sizeof chunk, &read)) {
-            return false;
+        if (piece->empty()) {
+            reply.complete = !declared || reply.body.size() == *declared;
+            return;
         }
-        if (read == 0) {
-            return !request.Expired() && MatchesDeclaredLength(request.Handle(), body);
+        if (piece->size() > kMaxReplyBodyBytes - reply.body.size()) {
+            reply.tooLarge = true;
+            reply.body.clear();
+            return;
         }
-        body.append(chunk, read);
+        reply.body += *piece;
     }
 }
 
+// The target goes out as the plain road sends it, escaped byte by byte (a byte of the ANSI code
+// page as "%XX"), and WinHTTP is told not to escape it again.
 std::optional<WinHttpRequestHandles> OpenRequest(const UrlParts& parts,
                                                  const std::string& userAgent) {
     WinHttpRequestHandles handles;
     handles.session.reset(::WinHttpOpen(Wide(userAgent).c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS,
+                                        WINHTTP_FLAG_ASYNC));
     if (!handles.session) {
         return std::nullopt;
     }
@@ -56,8 +76,9 @@ std::optional<WinHttpRequestHandles> OpenRequest(const UrlParts& parts,
         return std::nullopt;
     }
     handles.request.reset(::WinHttpOpenRequest(
-        handles.connection.get(), L"GET", Wide(parts.target).c_str(), nullptr, WINHTTP_NO_REFERER,
-        WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
+        handles.connection.get(), L"GET", Wide(EscapeRequestTarget(parts.target)).c_str(), nullptr,
+        WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+        WINHTTP_FLAG_SECURE | WINHTTP_FLAG_ESCAPE_DISABLE | WINHTTP_FLAG_ESCAPE_DISABLE_QUERY));
     if (!handles.request) {
         return std::nullopt;
     }
@@ -68,12 +89,8 @@ std::optional<WinHttpRequestHandles> OpenRequest(const UrlParts& parts,
 }
 
 // The status code once the response head has arrived; nothing before that.
-std::optional<int> ReceiveStatus(const BoundedWinHttpRequest& request) {
-    if (!request.BeginStep() ||
-        !::WinHttpSendRequest(request.Handle(), L"Connection: close", static_cast<DWORD>(-1),
-                              WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !request.BeginStep() || !::WinHttpReceiveResponse(request.Handle(), nullptr) ||
-        request.Expired()) {
+std::optional<int> ReceiveStatus(BoundedWinHttpRequest& request) {
+    if (!request.SendAndReceive(L"Connection: close")) {
         return std::nullopt;
     }
     DWORD status = 0;
@@ -97,14 +114,14 @@ HttpReply HttpsGet(const std::string& url, const std::string& userAgent,
     if (!handles) {
         return reply;
     }
-    const BoundedWinHttpRequest request(std::move(*handles), total, timeouts.connectMs);
+    BoundedWinHttpRequest request(std::move(*handles), total, timeouts.connectMs);
     const auto status = ReceiveStatus(request);
     if (!status) {
         return reply;
     }
     reply.status = *status;
     if (IsSuccessStatus(reply.status)) {
-        reply.complete = ReadBody(request, reply.body);
+        ReadBody(request, reply);
     }
     return reply;
 }

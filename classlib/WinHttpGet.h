@@ -7,7 +7,8 @@
 
 namespace vek {
 
-// url: "host[:port][/path[?query]]" without a scheme; the target is sent as given.
+// url: "host[:port][/path[?query]]" without a scheme; the target is sent with the bytes that
+// cannot stand in a request line percent-encoded, as the plain road sends it.
 HttpReply HttpsGet(const std::string& url, const std::string& userAgent,
                    const HttpTimeouts& timeouts = {});
 

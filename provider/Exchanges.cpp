@@ -109,7 +109,7 @@ std::string ClientVersion(std::string_view userAgent) {
 }
 
 Reply Exchanges::Register(std::string_view rawTarget) {
-    const auto target = ParseRequestTarget(rawTarget);
+    const auto target = ParseRequestTarget(UnescapeRequestTarget(rawTarget));
     const auto email = target.Single("email");
     const auto password = target.Single("pass");
     if (!email || !password)

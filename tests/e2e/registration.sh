@@ -41,6 +41,15 @@ expect_eq "registration of a banned account" "$REPLY" 403
 provider unban "$email" >/dev/null
 trap - EXIT
 
+# An accented letter of the password travels as its ANSI byte ("%E9" for "é"), the byte the
+# account was made with. Wine reads the probe's command line in the locale's character set.
+accented=accent@example.com
+provider account add "$accented" $'Caf\xe9 & cr\xe8me' >/dev/null
+LANG=C.UTF-8 client register "$accented" 'Café & crème'
+expect_match "registration with an accented password" "$REPLY" '^<\?xml version.*<id>'
+LANG=C.UTF-8 client register "$accented" 'Cafe & creme'
+expect_eq "registration without the accents" "$REPLY" 403
+
 # The client's unregistration removes its id; the account's other client stays.
 client unregister "$first_id" "$first_key"
 client hosts "$first_id" "$first_key"

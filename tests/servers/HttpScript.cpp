@@ -144,6 +144,17 @@ void ServeHttp(Stream& stream, const ConnectionInfo& info, RequestLog& log) {
         stream.Write("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n6\r\nhello \r\n");
     } else if (path == "/close") {
         stream.Write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nbody until close");
+    } else if (StartsWith(path, "/sized/")) {
+        Reply(stream, "200 OK", std::string(std::stoul(path.substr(7)), 'x'));
+    } else if (StartsWith(path, "/sized-close/")) {
+        stream.Write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" +
+                     std::string(std::stoul(path.substr(13)), 'x'));
+    } else if (path == "/length-wraps") {
+        // 2^32 + 7: read into 32 bits it would say 7.
+        stream.Write("HTTP/1.1 200 OK\r\nContent-Length: 4294967303\r\n\r\n1234567");
+    } else if (path == "/stall-body") {
+        stream.Write("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial");
+        WaitForClose(stream);
     } else if (path == "/silent") {
         WaitForClose(stream);
     } else if (path == "/slow") {

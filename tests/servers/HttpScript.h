@@ -38,6 +38,8 @@ struct ConnectionInfo {
 //   /body /empty /missing (404) /redirect/X (302 to /landing/X) /landing/X
 //   /cut-status (status line, then close) /cut-body (Content-Length 100, 7 bytes, close)
 //   /chunked /chunked-cut /close (body ended by closing) /silent (never answers) /slow (1.5 s)
+//   /sized/N and /sized-close/N (N bytes, with Content-Length or ended by closing)
+//   /length-wraps (Content-Length 2^32 + 7, 7 bytes) /stall-body (7 of 100 bytes, then nothing)
 //   /ip.php (the peer's address, with blanks and CR LF around) /peer /agent
 //   /request-line/... (the raw request line) /count/X (how often target /X arrived)
 // A request that is not one well-formed GET head, alone on its connection, gets 400.

@@ -3,6 +3,7 @@
 
 #include "Certificates.h"
 
+#include "RequestLine.h"
 #include "UrlEncode.h"
 
 #include <httplib.h>
@@ -21,9 +22,10 @@ protected:
         https.enable_server_certificate_verification(true);
         if (!caPath.empty())
             https.set_ca_cert_path(caPath.c_str());
-        // As the client's HTTPS path does: URL-encoded values, no further escaping.
-        return https.Get("/client/register.php?email=" + URLEncode(email) +
-                         "&pass=" + URLEncode(password));
+        // As the client's HTTPS path does: URL-encoded values, the target escaped for the
+        // request line.
+        return https.Get(EscapeRequestTarget("/client/register.php?email=" + URLEncode(email) +
+                                             "&pass=" + URLEncode(password)));
     }
 };
 

@@ -1,21 +1,31 @@
-// The watchdog and step limits of one WinHTTP request, on handles that never reach a server.
+// The bounds of one asynchronous WinHTTP request: each step starts only before the deadline and
+// is awaited only until it; the requesting thread closes the handles itself, and the state that
+// WinHTTP reports into is released once WinHTTP lets go of the request.
 #include "BoundedWinHttpRequest.h"
 
+#include "NetTestSupport.h"
 #include "PollUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <optional>
+#include <string>
 
 namespace vek::testing {
 namespace {
 
-WinHttpRequestHandles OpenHandles() {
+std::atomic<ULONGLONG> fakeTicks{0};
+ULONGLONG WINAPI FakeTicks() { return fakeTicks.load(); }
+
+WinHttpRequestHandles OpenHandles(const std::string& port, const wchar_t* target) {
     WinHttpRequestHandles handles;
     handles.session.reset(::WinHttpOpen(L"bound test", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    handles.connection.reset(::WinHttpConnect(handles.session.get(), L"localhost", 1, 0));
-    handles.request.reset(::WinHttpOpenRequest(handles.connection.get(), L"GET", L"/", nullptr,
+                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS,
+                                        WINHTTP_FLAG_ASYNC));
+    handles.connection.reset(::WinHttpConnect(handles.session.get(), L"localhost",
+                                              static_cast<INTERNET_PORT>(std::stoi(port)), 0));
+    handles.request.reset(::WinHttpOpenRequest(handles.connection.get(), L"GET", target, nullptr,
                                                WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                WINHTTP_FLAG_SECURE));
     return handles;
@@ -47,38 +57,66 @@ void ExpectClosed(const RawHandles& raw) {
     }
 }
 
-TEST(BoundedWinHttpRequest, StepsRunWithinWhatIsLeftAndTheEndClosesTheHandles) {
-    WinHttpRequestHandles handles = OpenHandles();
+class BoundedWinHttpRequestTest : public ::testing::Test {
+protected:
+    // Every state ever made is released, within WinHTTP's own time-outs.
+    void TearDown() override {
+        EXPECT_TRUE(
+            PollUntil([&] { return BoundedWinHttpRequest::LiveStates() == statesBefore; }, 10000));
+    }
+
+    const long statesBefore = BoundedWinHttpRequest::LiveStates();
+};
+
+TEST_F(BoundedWinHttpRequestTest, StepsRunWithinWhatIsLeftAndTheEndClosesTheHandles) {
+    WinHttpRequestHandles handles = OpenHandles(ClosedPort(), L"/");
     ASSERT_TRUE(handles.request);
     const RawHandles raw = Raw(handles);
-    ULONGLONG ended = 0;
     {
-        const BoundedWinHttpRequest request(std::move(handles), Deadline(60000), 15000);
-        ASSERT_TRUE(request.BeginStep());
+        BoundedWinHttpRequest request(std::move(handles), Deadline(60000), 15000);
+        EXPECT_FALSE(request.SendAndReceive(L""));
+        EXPECT_FALSE(request.Expired());
         EXPECT_EQ(Option(raw.request, WINHTTP_OPTION_CONNECT_TIMEOUT), 15000u);
         const auto response = Option(raw.request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT);
         ASSERT_TRUE(response);
         EXPECT_GT(*response, 55000u);
         EXPECT_LE(*response, 60000u);
-        EXPECT_FALSE(request.Expired());
-        ended = ::GetTickCount64();
     }
-    // The watchdog stops at once instead of waiting for the deadline.
-    EXPECT_LT(::GetTickCount64() - ended, 5000u);
     ExpectClosed(raw);
 }
 
-TEST(BoundedWinHttpRequest, WatchdogClosesTheHandlesWhenTheDeadlinePasses) {
-    WinHttpRequestHandles handles = OpenHandles();
+TEST_F(BoundedWinHttpRequestTest, ADeadlineBetweenTwoStepsStartsNoFurtherStep) {
+    WinHttpRequestHandles handles = OpenHandles(Servers().https, L"/body");
     ASSERT_TRUE(handles.request);
     const RawHandles raw = Raw(handles);
-    const BoundedWinHttpRequest request(std::move(handles), Deadline(0), 15000);
-    // The session is the last handle the watchdog closes.
-    ASSERT_TRUE(
-        PollUntil([&] { return !Option(raw.session, WINHTTP_OPTION_CONNECT_TIMEOUT); }, 5000));
-    EXPECT_TRUE(request.Expired());
+    {
+        fakeTicks = 0;
+        BoundedWinHttpRequest request(std::move(handles), Deadline(10000, &FakeTicks), 15000);
+        ASSERT_TRUE(request.SendAndReceive(L"Connection: close"));
+        fakeTicks = 10000;
+        const ULONGLONG start = ::GetTickCount64();
+        EXPECT_FALSE(request.Read());
+        EXPECT_TRUE(request.Expired());
+        EXPECT_LT(::GetTickCount64() - start, 500u);
+    }
     ExpectClosed(raw);
-    EXPECT_FALSE(request.BeginStep());
+}
+
+TEST_F(BoundedWinHttpRequestTest, ADeadlineInsideAStepEndsItWithinTheBound) {
+    // The mute server takes the connection and never answers the TLS handshake.
+    WinHttpRequestHandles handles = OpenHandles(Servers().mute, L"/body");
+    ASSERT_TRUE(handles.request);
+    const RawHandles raw = Raw(handles);
+    const ULONGLONG start = ::GetTickCount64();
+    {
+        BoundedWinHttpRequest request(std::move(handles), Deadline(1000), 15000);
+        EXPECT_FALSE(request.SendAndReceive(L"Connection: close"));
+        EXPECT_TRUE(request.Expired());
+    }
+    const ULONGLONG took = ::GetTickCount64() - start;
+    EXPECT_GE(took, 950u);
+    EXPECT_LT(took, 1500u);
+    ExpectClosed(raw);
 }
 
 } // namespace
