@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace vek {
 namespace {
@@ -67,11 +68,15 @@ void TIPCheckCycle::ScheduleIPCheck(bool internal, UINT interval) {
 }
 
 void TIPCheckCycle::CheckIP() {
-    RunHandler([this] { RunCheck(); });
+    if (checking_) {
+        checkAskedMeanwhile_ = true;
+        return;
+    }
+    RunCheckingHandler([this] { RunCheck(); });
 }
 
 void TIPCheckCycle::ExternalIPWatcherTimer() {
-    RunHandler([this] {
+    RunCheckingHandler([this] {
         // Deferred, the watcher keeps ticking with its interval.
         if (!hooks_.StandAside()) {
             RunCheck();
@@ -80,7 +85,7 @@ void TIPCheckCycle::ExternalIPWatcherTimer() {
 }
 
 void TIPCheckCycle::InternalIPWatcherTimer() {
-    RunHandler([this] {
+    RunCheckingHandler([this] {
         if (hooks_.StandAside()) {
             return;
         }
@@ -108,14 +113,22 @@ void TIPCheckCycle::RunHandler(const std::function<void()>& body) {
     }
 }
 
+// Inside a check (a nested tick), the check asked for waits for the outer one to end.
+void TIPCheckCycle::RunCheckingHandler(const std::function<void()>& body) {
+    RunHandler(body);
+    while (!checking_ && std::exchange(checkAskedMeanwhile_, false)) {
+        RunHandler([this] { RunCheck(); });
+    }
+}
+
 bool TIPCheckCycle::IsLocalAddress(const std::string& address) {
     const std::vector<std::string>& adapters = Globals->GetAdapterList(false);
     return std::find(adapters.begin(), adapters.end(), address) != adapters.end();
 }
 
 void TIPCheckCycle::RunCheck() {
-    // A check that waits for its reply keeps the desktop's messages flowing, so a second one
-    // could start inside it; the one under way arms the next check itself.
+    // A check that waits for its reply keeps the desktop's messages flowing, so a watcher tick
+    // could come inside it; the one under way arms the next check itself.
     if (checking_) {
         return;
     }

@@ -8,7 +8,9 @@
 //   like an empty answer (only a private address switches the detection method);
 // - an address whose update got no reply with a good line ("-1", codes 5 or 98, an HTTP status,
 //   an empty reply, an error while sending) is submitted again at the next successful check;
-// - a check asked for while one is under way is refused;
+// - a check cannot start inside another: a watcher tick meanwhile is dropped (the check under way
+//   arms the next one itself), while CheckIP asked for meanwhile is remembered, and one more
+//   check runs as soon as the current one ends (several asks make one check);
 // - an error inside a handler is caught there and logged, and when it left both watchers off
 //   the external check is armed at 10000 ms.
 #include "Seams.h"
@@ -92,7 +94,8 @@ public:
 
     void StopIPWatchers();
     void ScheduleIPCheck(bool internal, UINT interval);
-    // A check now, unless one is under way. Safe to call from any handler: no error leaves it.
+    // A check now; while one is under way, one more as soon as it ends. Safe to call from any
+    // handler: no error leaves it.
     void CheckIP();
     void InternalIPWatcherTimer();
     void ExternalIPWatcherTimer();
@@ -105,6 +108,8 @@ public:
     bool SubmissionDue() const { return submissionDue_; }
 
 private:
+    // A handler that may check: its body, then the check asked for meanwhile, if any.
+    void RunCheckingHandler(const std::function<void()>& body);
     void RunCheck();
     bool CheckSucceeded(const std::string& answer);
     void SubmitUpdates();
@@ -113,6 +118,7 @@ private:
 
     IIPCheckHooks& hooks_;
     bool checking_ = false;
+    bool checkAskedMeanwhile_ = false;
     bool submissionDue_ = false;
 };
 

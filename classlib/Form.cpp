@@ -462,10 +462,9 @@ int TForm::ShowModal() {
     ::ShowWindow(handle_, SW_SHOW);
     ::SetForegroundWindow(handle_);
     seams::Seam<IModalHook>::Get().Showing(*this);
-    const bool ended =
-        RunModalLoop([this] { return modalResult_ != mrNone || handle_ == nullptr; });
+    endedOnQuit_ = !RunModalLoop([this] { return modalResult_ != mrNone || handle_ == nullptr; });
     modal_ = false;
-    if (!ended || modalResult_ == mrNone) {
+    if (endedOnQuit_ || modalResult_ == mrNone) {
         modalResult_ = mrCancel;
     }
     // The owner is enabled before the dialog hides, so that the activation returns to it.

@@ -105,11 +105,14 @@ public:
     // Asks the window to close, as its close box does.
     void Close();
 
-    // Shows the form and runs its modal loop until ModalResult is set; returns it.
+    // Shows the form and runs its modal loop until ModalResult is set, or the window is gone;
+    // returns ModalResult. A loop that WM_QUIT ends returns Cancel, and EndedOnQuit() tells it
+    // from a Cancel the user chose; the quit is posted again for the loop that owns it.
     int ShowModal();
     int ModalResult() const { return modalResult_; }
     void SetModalResult(int result) { modalResult_ = result; }
     bool IsModal() const { return modal_; }
+    bool EndedOnQuit() const { return endedOnQuit_; }
 
 protected:
     explicit TForm(const TFormLayout& layout);
@@ -176,6 +179,7 @@ private:
     bool mainForm_ = false;
     bool focusAtCreation_ = true;
     bool modal_ = false;
+    bool endedOnQuit_ = false;
     int modalResult_ = mrNone;
 
     std::map<std::pair<int, WORD>, Action> commands_;

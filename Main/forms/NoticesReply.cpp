@@ -1,6 +1,7 @@
 #include "NoticesReply.h"
 
 #include "DecimalText.h"
+#include "LogEscape.h"
 #include "SortedStringList.h"
 #include "XmlDocument.h"
 
@@ -10,15 +11,13 @@ namespace vek {
 namespace {
 
 constexpr std::string_view kXmlStart = "<?xml version";
-// The largest id whose code (id * 10 + kind) stays within 32 bits.
-constexpr std::int32_t kMaxItemId = 214748364;
 
 // Thrown while reading; the whole reply is rejected with its text.
 struct RejectedReply {
     std::string reason;
 };
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) { return "\"" + EscapeControlBytes(text) + "\""; }
 
 std::int32_t ReadInteger(const XmlElement& element) {
     const std::optional<std::int32_t> value = ParseDecimalInt32(element.text);
@@ -45,8 +44,9 @@ bool ReadBoolean(const XmlElement& element) {
 }
 
 // Adds the container's children of exactly the item name, in document order; children of other
-// names are skipped.
-void ReadItems(const XmlElement* container, std::string_view itemName, std::int32_t kind,
+// names are skipped. The code of an id from 1 to 214748364 is id * 10 + kind; an absent id, "0"
+// or a negative one gives the code its text makes.
+void ReadItems(const XmlElement* container, std::string_view itemName, char kind,
                TNoticeList& notices) {
     if (container == nullptr) {
         return;
@@ -55,14 +55,14 @@ void ReadItems(const XmlElement* container, std::string_view itemName, std::int3
         if (item.name != itemName) {
             continue;
         }
-        const std::string idText = item.Attribute("id");
-        const std::optional<std::int32_t> id = ParseDecimalInt32(idText);
-        if (!id || *id < 1 || *id > kMaxItemId) {
-            throw RejectedReply{std::string(itemName) + " id " + Quoted(idText) +
-                                " is not a number from 1 to " + std::to_string(kMaxItemId)};
+        const std::string codeText = item.Attribute("id") + kind;
+        const std::optional<std::int32_t> code = ParseDecimalInt32(codeText);
+        if (!code) {
+            throw RejectedReply{std::string(itemName) + " code " + Quoted(codeText) +
+                                " is not a decimal integer"};
         }
-        notices.push_back({item.Attribute("title") + "|" + item.text + "|" + item.Attribute("link"),
-                           *id * 10 + kind});
+        notices.push_back(
+            {item.Attribute("title") + "|" + item.text + "|" + item.Attribute("link"), *code});
     }
 }
 
@@ -71,8 +71,8 @@ TNoticesUser ReadUser(const XmlElement& root) {
     if (const XmlElement* enhanced = root.Child("enhanced")) {
         user.enhanced = ReadBoolean(*enhanced);
     }
-    ReadItems(root.Child("alerts"), "alert", 2, user.notices);
-    ReadItems(root.Child("notices"), "notice", 1, user.notices);
+    ReadItems(root.Child("alerts"), "alert", '2', user.notices);
+    ReadItems(root.Child("notices"), "notice", '1', user.notices);
     if (const XmlElement* remoteInterval = root.Child("remoteinterval")) {
         user.remoteInterval = ReadInteger(*remoteInterval);
     }
@@ -104,11 +104,14 @@ TNoticesReply ReadNoticesReply(const std::string& reply) {
         return Rejection("the root element " + Quoted(root->name) +
                          " is neither \"user\" nor \"disabled\"");
     }
+    TNoticesReply read{TNoticesReplyKind::User, {}, {}, true};
     try {
-        return {TNoticesReplyKind::User, ReadUser(*root), {}};
+        read.user = ReadUser(*root);
     } catch (const RejectedReply& rejected) {
-        return Rejection(rejected.reason);
+        read.kind = TNoticesReplyKind::Rejected;
+        read.rejection = rejected.reason;
     }
+    return read;
 }
 
 } // namespace vek

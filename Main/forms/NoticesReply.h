@@ -34,12 +34,16 @@ struct TNoticesUser {
 struct TNoticesReply {
     TNoticesReplyKind kind;
     TNoticesUser user;
+    // Why the reply was rejected, its reply text quoted with control bytes escaped (for the log).
     std::string rejection;
+    // The root is "user", also when a value under it was rejected: the IP watch starts on it.
+    bool userRoot = false;
 };
 
 // Reads the result of the notices request. Root names and the item names "alert" and "notice"
 // are compared exactly; the root's children are found in any letter case, the last one of a name
-// counting; attributes an item lacks read as empty text.
+// counting; attributes an item lacks read as empty text. An item's code is its id text followed
+// by the kind digit, read as a decimal integer: only a code that cannot be read rejects it.
 TNoticesReply ReadNoticesReply(const std::string& reply);
 
 } // namespace vek

@@ -56,6 +56,10 @@ TVEK::TVEK()
         return 0;
     });
     OnMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) { return WMQueryEndSession(); });
+    OnMessage(WM_ENDSESSION, [this](WPARAM wParam, LPARAM) {
+        WMEndSession(wParam != FALSE);
+        return 0;
+    });
     OnMessage(WM_DRAWITEM, [this](WPARAM, LPARAM lParam) {
         return DrawLight(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     });
@@ -161,27 +165,37 @@ LRESULT TVEK::WMQueryEndSession() {
     return 1;
 }
 
+// The session ends: the program ends as Exit ends it, also from inside a modal loop.
+void TVEK::WMEndSession(bool ending) {
+    if (ending) {
+        EndProgram();
+    }
+}
+
 void TVEK::Hide1Click() { Close(); }
 
 // Until the window's creation has finished (the first-run account dialog is up), the dialog
-// comes to the front instead of the window.
+// comes to the front instead of the window. The tray's menu has made the tray's own window the
+// active one, so the dialog is found as the last active pop-up of the application window, which
+// owns it.
 void TVEK::Show1Click() {
     if (JvTrayIcon1.Tag == 1) {
         Globals->SetHidden(false);
         return;
     }
-    HWND active = ::GetActiveWindow();
-    if (active == nullptr) {
-        active = ::GetLastActivePopup(applicationWindow_.get());
-    }
-    ::SetForegroundWindow(active);
+    ::SetForegroundWindow(::GetLastActivePopup(applicationWindow_.get()));
 }
 
 void TVEK::JvTrayIcon1DblClick() { ClickMenuItem(IDM_VEK_SHOW1); }
 
-void TVEK::Exit1Click() {
+void TVEK::Exit1Click() { EndProgram(); }
+
+// The window closes for real, and with it the program's loop (a modal loop first).
+void TVEK::EndProgram() {
     Closing = true;
-    Close();
+    if (TForm::Handle() != nullptr) {
+        Close();
+    }
 }
 
 void TVEK::Exit2Click() { ClickMenuItem(IDM_VEK_EXIT1); }

@@ -104,6 +104,8 @@ private:
     void LastVEKTimeTimer();
     void WMClientNotify(WPARAM wParam, LPARAM lParam);
     LRESULT WMQueryEndSession();
+    void WMEndSession(bool ending);
+    void EndProgram();
     void Hide1Click();
     void Show1Click();
     void JvTrayIcon1DblClick();
@@ -168,6 +170,8 @@ private:
     LRESULT DrawLight(const DRAWITEMSTRUCT& item);
 
     bool Closing = false;
+    // The last notices reply was rejected: a next rejection is asked again in an hour.
+    bool noticesRejected_ = false;
     // When the armed watcher is due (a date-time); the count-down reads it.
     double NextCheckTime = 0;
     UniqueImageList ImageList1;

@@ -16,17 +16,23 @@ constexpr UINT kAtOnce = 1;
 
 } // namespace
 
-// Returns false when the user gave up: the program is asked to end.
+// Returns false when the user gave up: the program is asked to end. A quit or the end of the
+// session met inside the dialog, or the window closed by Exit meanwhile (during the registration
+// request, say), ends the program as Exit does, without asking.
 bool TVEK::RunFirstRun() {
     // Made without an owner: the hidden application window owns it.
     TUserPass dialog(applicationWindow_.get());
     do {
         dialog.SetControlText("Edit1", "");
         dialog.SetControlText("Edit2", "");
-        if (dialog.ShowModal() == mrCancel &&
-            seams::MessageBoxes().MessageBoxA(nullptr, kConfirmCancel, kApplicationTitle,
-                                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
-                IDYES) {
+        const int result = dialog.ShowModal();
+        if (dialog.EndedOnQuit() || TForm::Handle() == nullptr) {
+            EndProgram();
+            return false;
+        }
+        if (result == mrCancel && seams::MessageBoxes().MessageBoxA(
+                                      nullptr, kConfirmCancel, kApplicationTitle,
+                                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
             ::PostQuitMessage(0);
             return false;
         }

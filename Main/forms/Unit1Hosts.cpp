@@ -19,10 +19,10 @@ void TVEK::Button1Click() {
     if (dialog.ShowModal() != mrOk) {
         return;
     }
+    Globals->ClearMissingHosts();
     // Without a downloaded list (a failed or unfinished download) the stored choice stays: a
     // network failure does not empty it.
     if (const std::optional<std::string> chosen = dialog.NewUpdateList()) {
-        Globals->ClearMissingHosts();
         Globals->SetUpdateList(*chosen);
     }
     Globals->SetCurrentIP("");

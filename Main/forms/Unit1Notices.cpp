@@ -2,8 +2,10 @@
 // values, and whether this client id is still enabled, asked for on the UserXML timer.
 //
 // A reply that looks like XML but cannot be used (unreadable, a value that cannot be converted,
-// a root that is neither "user" nor "disabled") is read whole before anything of it is applied,
-// changes nothing, and is fetched again like a reply that is not XML.
+// a root that is neither "user" nor "disabled") is read whole before anything of it is applied
+// and changes nothing, except that a root "user" still starts the IP watch. It is fetched again
+// in a minute, and then every hour while the replies stay unusable, so that a server that keeps
+// sending a bad value is not asked every minute.
 #include "Unit1.h"
 
 #include "HandlerBoundary.h"
@@ -12,12 +14,15 @@
 #include "ProviderUrls.h"
 #include "VEKGlobals.h"
 
+#include <utility>
+
 namespace vek {
 namespace {
 
 constexpr UINT kRetryFetch = 60000;
 constexpr UINT kNextDayFetch = 86400000;
 constexpr UINT kDisabledFetch = 3600000;
+constexpr UINT kRejectedAgainFetch = 3600000;
 // Watching starts at once when a "user" reply finds it off.
 constexpr UINT kStartWatching = 1;
 
@@ -55,6 +60,10 @@ void TVEK::FetchNotices() {
         NoticesUrl(Globals->Endpoints, clientId, Globals->GetNoticeID(), Globals->GetAlertID());
     const TNoticesReply reply =
         ReadNoticesReply(seams::Seam<IIPCycleNetwork>::Get().HttpGet(Globals->SignURL(request)));
+    if (reply.userRoot && !InternalIPWatcher().Enabled() && !ExternalIPWatcher().Enabled()) {
+        ScheduleIPCheck(false, kStartWatching);
+    }
+    const bool rejectedBefore = std::exchange(noticesRejected_, false);
     switch (reply.kind) {
     case TNoticesReplyKind::User:
         ApplyNoticesUser(reply.user);
@@ -64,9 +73,12 @@ void TVEK::FetchNotices() {
         StopForDisabledClientId();
         return;
     case TNoticesReplyKind::Rejected:
-        Globals->Log(
-            "Notices reply not usable (" + reply.rejection + "), will retry in 60 seconds.", false);
-        break;
+        noticesRejected_ = true;
+        Globals->Log("Notices reply not usable (" + reply.rejection + "), will retry in " +
+                         (rejectedBefore ? "60 minutes." : "60 seconds."),
+                     false);
+        ScheduleNoticeFetch(rejectedBefore ? kRejectedAgainFetch : kRetryFetch);
+        return;
     case TNoticesReplyKind::NotXml:
         break;
     }
@@ -74,9 +86,6 @@ void TVEK::FetchNotices() {
 }
 
 void TVEK::ApplyNoticesUser(const TNoticesUser& user) {
-    if (!InternalIPWatcher().Enabled() && !ExternalIPWatcher().Enabled()) {
-        ScheduleIPCheck(false, kStartWatching);
-    }
     if (user.enhanced) {
         Globals->SetEnhanced(*user.enhanced);
     }

@@ -32,8 +32,6 @@ void TVEK::MakeLook() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     ImageList1.reset(::ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_LIGHTS), kLightSize, 0,
                                             CLR_NONE, IMAGE_BITMAP, LR_CREATEDIBSECTION));
-    applicationWindow_.reset(::CreateWindowExA(0, "STATIC", kApplicationTitle, WS_POPUP, 0, 0, 0, 0,
-                                               nullptr, nullptr, instance, nullptr));
     SetColor(kWhite);
     HFONT font = reinterpret_cast<HFONT>(::SendMessageA(TForm::Handle(), WM_GETFONT, 0, 0));
     for (const int blue : {IDC_VEK_LABEL4, IDC_VEK_LABEL6, IDC_VEK_LABEL8}) {

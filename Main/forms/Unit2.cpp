@@ -170,16 +170,15 @@ void THostSelect::FormDestroy() {
     HostItems.Clear();
 }
 
+// An error raised on the way (a request that cannot be signed without a key, say) is shown as
+// the class library shows an unhandled error; the rows stay as they were.
 void THostSelect::CreatedTimer() {
     Created.SetEnabled(false);
-    // A request that cannot even be made (no key to sign it) counts as one that got no answer.
-    std::string reply = "-1";
-    RunQuietly([&] {
+    RunUserAction(Handle(), [this] {
         const std::string url =
             Globals->SignURL(HostListUrl(Globals->Endpoints, Globals->GetCID()));
-        reply = seams::Seam<IHostListSource>::Get().HttpGet(url);
+        ShowReply(seams::Seam<IHostListSource>::Get().HttpGet(url));
     });
-    RunQuietly([&] { ShowReply(reply); });
 }
 
 void THostSelect::ShowReply(const std::string& reply) {

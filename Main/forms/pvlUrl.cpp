@@ -6,6 +6,8 @@
 #include "WinHandles.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 #include <vector>
 
 namespace vek {
@@ -15,14 +17,32 @@ constexpr char kQuotedPlaceholder[] = "\"%1\"";
 constexpr char kPlaceholder[] = "%1";
 // The start of a program counts as failed below this result.
 constexpr UINT kFirstSuccessfulStart = 32;
+constexpr char kLaunchFailed[] = "Couldn't launch default browser";
 
-// The address goes between double quotes on a command line: one holding a quote or a control
-// character could end that argument and add others.
-bool IsLaunchableUrl(const std::string& url) {
-    return std::none_of(url.begin(), url.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return c == '"' || byte < 0x20 || byte == 0x7F;
-    });
+constexpr char kRefusedLink[] =
+    "A link was not opened: it is not an http or https address of plain address characters.";
+
+// The characters an address holds unescaped: letters, digits, "-._~", the delimiters
+// ":/?#[]@!$&'()*+,;=" and "%" of the escapes. None of them can end the quoted argument the
+// address becomes, or make it a path, a switch or another kind of address.
+bool IsAddressCharacter(char c) {
+    static constexpr std::string_view kMarks = "-._~:/?#[]@!$&'()*+,;=%";
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           kMarks.find(c) != std::string_view::npos;
+}
+
+bool StartsWithInAnyCase(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() &&
+           std::equal(start.begin(), start.end(), text.begin(), [](char a, char b) {
+               return a == static_cast<char>(std::tolower(static_cast<unsigned char>(b)));
+           });
+}
+
+// Only web addresses reach the browser: a link a reply carries could otherwise open a file, a
+// share, or hand the browser a switch.
+bool IsLaunchableUrl(std::string_view url) {
+    return (StartsWithInAnyCase(url, "http://") || StartsWithInAnyCase(url, "https://")) &&
+           std::all_of(url.begin(), url.end(), IsAddressCharacter);
 }
 
 // The open command cut at its document placeholder (a quoted "%1" first, else a bare %1; what
@@ -95,25 +115,23 @@ LONG TpvlUrl::ReadRegistryDefault(HKEY root, const std::string& subKey, std::str
 
 void TpvlUrl::LaunchUrl() {
     const UINT showCode = ShowCode(UrlShowCommand);
+    if (!IsLaunchableUrl(Url)) {
+        Globals->Log(kRefusedLink, false);
+        throw EClassLibError(kLaunchFailed);
+    }
     std::string command;
     if (ReadRegistryDefault(HKEY_CLASSES_ROOT, ".htm", command) != ERROR_SUCCESS ||
         command.empty()) {
         return;
     }
     command += "\\shell\\open\\command";
-    if (ReadRegistryDefault(HKEY_CLASSES_ROOT, command, command) != ERROR_SUCCESS ||
-        command.empty()) {
-        return;
-    }
-    if (!IsLaunchableUrl(Url)) {
-        Globals->Log("A link was not opened: its address holds a double quote or a control "
-                     "character.",
-                     false);
+    // An open command that reads empty is started all the same, and fails.
+    if (ReadRegistryDefault(HKEY_CLASSES_ROOT, command, command) != ERROR_SUCCESS) {
         return;
     }
     if (seams::Programs().WinExec(BrowserCommandLine(command, Url), showCode) <
         kFirstSuccessfulStart) {
-        throw EClassLibError("Couldn't launch default browser");
+        throw EClassLibError(kLaunchFailed);
     }
 }
 

@@ -33,9 +33,9 @@ public:
     TUrlShowCmd UrlShowCommand = TUrlShowCmd::ssShowDefault;
 
     // Opens Url in the default browser, as one argument in double quotes. Nothing happens when
-    // no browser is registered for ".htm", and an address holding a double quote or a control
-    // character is not opened (it is logged); a start that fails raises "Couldn't launch default
-    // browser".
+    // no browser is registered for ".htm". Only an "http://" or "https://" address (the scheme in
+    // any letter case) of characters an address holds unescaped is opened: any other is logged
+    // and fails like a start that fails, which raises "Couldn't launch default browser".
     void LaunchUrl();
 
     // The result of opening the key, or of reading its default value once the key is open (0 on

@@ -231,6 +231,21 @@ TEST_F(WindowCycleTest, ACheckShowsItselfAndLetsPendingMessagesThroughBeforeItsR
     EXPECT_EQ(network.boundIPs.size(), 1u);
 }
 
+// Refresh Now while a check waits for its reply is not lost: the clicks meanwhile make one more
+// check as soon as it ends.
+TEST_F(WindowCycleTest, RefreshNowDuringACheckRunsOneMoreCheckAfterIt) {
+    network.answers.push_back([this] {
+        Click(*window, "Button7");
+        Click(*window, "Button7");
+        EXPECT_EQ(network.boundIPs.size(), 1u);
+        return std::string("198.51.100.7");
+    });
+    network.replies.push_back("a.example:1");
+    Click(*window, "Button7");
+    EXPECT_EQ(network.boundIPs.size(), 2u);
+    EXPECT_EQ(Watching(), "external 10000");
+}
+
 TEST_F(WindowCycleTest, TheCountDownShowsTheTimeToTheArmedCheckOrSinceItWasDue) {
     struct Row {
         const char* label;

@@ -172,15 +172,34 @@ TEST_F(SelectHostsTest, SaveStoresTheChoiceAndTheLockThenChecksTheAddress) {
 }
 
 // Without a downloaded list nothing can be chosen: the stored choice stays, and Save still
-// applies the lock and checks the address.
+// forgets the missing hosts, applies the lock and checks the address. A request that cannot be
+// signed is the class library's error, shown in its box; the rows stay as they were.
 TEST_F(SelectHostsTest, ASaveAfterAFailedDownloadKeepsTheStoredChoice) {
-    for (const char* failure : {"-1", "status=3"}) {
+    for (const char* failure : {"-1", "status=3", "unsigned"}) {
         Reset();
         reply = failure;
-        WhenHostSelect([](THostSelect& dialog) { Click(dialog, "Button1"); });
+        const bool unsigned_ = failure == std::string("unsigned");
+        Globals->SetCKey(unsigned_ ? "" : "key-7");
+        if (unsigned_) {
+            boxes.Answer(IDOK);
+        }
+        std::string firstRow;
+        WhenHostSelect([&firstRow](THostSelect& dialog) {
+            char text[64] = {};
+            ListView_GetItemText(dialog.Control("ListView1"), 0, 0, text, sizeof text);
+            firstRow = text;
+            Click(dialog, "Button1");
+        });
         Click(*window, "Button1");
-        EXPECT_EQ(Now(), (Choice{kStoredChoice, "", false, "", 1, LightNeutral, 1})) << failure;
+        EXPECT_EQ(Now(), (Choice{kStoredChoice, "", false, "", 0, LightNeutral, 1})) << failure;
+        EXPECT_EQ(firstRow, unsigned_ ? "Downloading group and hosts list..."
+                                      : "Error downloading host list,")
+            << failure;
     }
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Tarvo VEK");
+    EXPECT_EQ(boxes.shown[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_NE(boxes.shown[0].text.find("key"), std::string::npos) << boxes.shown[0].text;
 }
 
 } // namespace

@@ -129,10 +129,29 @@ INSTANTIATE_TEST_SUITE_P(
                    "Account: me@example.com | 1 | 60000 | external 300000 | Kept, Displaying "
                    "notice 1 of 1",
                    "51 Kept|Body|",
-                   "Notices reply not usable (notice id \"x\" is not a number from 1 to "
-                   "214748364), will retry in 60 seconds.",
-                   kEarlierNotice, true}),
+                   "Notices reply not usable (notice code \"x1\" is not a decimal integer), "
+                   "will retry in 60 seconds.",
+                   kEarlierNotice, true},
+        NoticesRow{"ARejectedUserReplyStillStartsTheChecks",
+                   Xml("<user><remoteinterval>soon</remoteinterval></user>"),
+                   "- | 0 | 60000 | external 1 | hidden", "",
+                   "Notices reply not usable (remoteinterval \"soon\" is not a decimal "
+                   "integer), will retry in 60 seconds."}),
     [](const ::testing::TestParamInfo<NoticesRow>& info) { return info.param.label; });
+
+// A server that keeps sending a bad value is asked again in a minute, then hourly; any other
+// reply ends the run.
+TEST_F(NoticeFetchTest, ARejectedReplyIsAskedAgainInAMinuteThenHourly) {
+    const std::string rejected = Xml("<user><enhanced>maybe</enhanced></user>");
+    std::vector<std::string> next;
+    for (const std::string& reply : {rejected, rejected, rejected, std::string("-1"), rejected}) {
+        Fetch(reply);
+        next.push_back(NoticeFetch());
+    }
+    EXPECT_EQ(next, (std::vector<std::string>{"60000", "3600000", "3600000", "60000", "60000"}));
+    EXPECT_NE(ReadFileBytes(LogFile("VEK.log")).find("will retry in 60 minutes."),
+              std::string::npos);
+}
 
 TEST_F(NoticeFetchTest, TheRequestIsSignedAndSendsTheStoredIds) {
     Fetch("-1");

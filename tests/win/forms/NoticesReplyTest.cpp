@@ -12,13 +12,15 @@ std::string Xml(const std::string& root) { return "<?xml version=\"1.0\"?>" + ro
 std::string User(const std::string& children) { return Xml("<user>" + children + "</user>"); }
 
 // The reply as one line: its kind, then for a "user" reply each child it had and every entry
-// as item#code. A rejection must say why, for the log.
+// as item#code. A rejection must say why, for the log, and whether its root was "user".
 std::string Describe(const TNoticesReply& reply) {
     if (reply.kind != TNoticesReplyKind::User) {
         const char* kinds[] = {"not xml", "", "disabled", "rejected"};
         const bool unexplained =
             reply.kind == TNoticesReplyKind::Rejected && reply.rejection.empty();
-        return unexplained ? "rejected without a reason" : kinds[static_cast<int>(reply.kind)];
+        return unexplained ? "rejected without a reason"
+                           : kinds[static_cast<int>(reply.kind)] +
+                                 std::string(reply.userRoot ? " user" : "");
     }
     const TNoticesUser& user = reply.user;
     std::string text = "user";
@@ -71,20 +73,34 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"RemoteIntervalAsSentAndNumberAsBoolean",
                   User("<remoteinterval>1000</remoteinterval><enhanced>0</enhanced>"),
                   "user enhanced=0 remoteinterval=1000"},
-        ReplyCase{"EnhancedNotBoolean", User("<enhanced>yes</enhanced>"), "rejected"},
+        ReplyCase{"EnhancedNotBoolean", User("<enhanced>yes</enhanced>"), "rejected user"},
         ReplyCase{"RemoteIntervalNotNumber", User("<remoteinterval>5 min</remoteinterval>"),
-                  "rejected"},
+                  "rejected user"},
         ReplyCase{"BadIdRejectsAll",
                   User("<email>me@example.org</email><notices><notice id=\"4\"/>"
                        "<notice id=\"x4\"/></notices>"),
-                  "rejected"},
+                  "rejected user"},
         ReplyCase{"IdTooLargeForItsCode", User("<alerts><alert id=\"214748365\"/></alerts>"),
-                  "rejected"},
+                  "rejected user"},
+        // The id's text and the kind digit, read as one number.
+        ReplyCase{"IdAbsentZeroSignedStillConvert",
+                  User("<alerts><alert/><alert id=\"0\"/><alert id=\"-5\"/></alerts>"
+                       "<notices><notice id=\"+3\"/></notices>"),
+                  "user [||#2] [||#2] [||#-52] [||#31]"},
         ReplyCase{"DisabledRoot", Xml("<disabled><email>x</email></disabled>"), "disabled"},
         ReplyCase{"RootNameExact", Xml("<User><email>me@example.org</email></User>"), "rejected"},
         ReplyCase{"BrokenXml", Xml("<user><email>me@example.org</user>"), "rejected"},
         ReplyCase{"NoAnswer", "-1", "not xml"}),
     [](const ::testing::TestParamInfo<ReplyCase>& info) { return info.param.label; });
+
+// A rejection quotes the reply's text with its control bytes escaped; other bytes stay.
+TEST(NoticesRejectionTest, QuotesTheReplyWithItsControlBytesEscaped) {
+    const TNoticesReply reply =
+        ReadNoticesReply(User("<remoteinterval>1\n01/01/2020 00:00:00: x\t\x7f&#233;"
+                              "</remoteinterval>"));
+    EXPECT_EQ(reply.rejection, "remoteinterval \"1\\x0A01/01/2020 00:00:00: x\\x09\\x7F\xE9\" "
+                               "is not a decimal integer");
+}
 
 } // namespace
 } // namespace vek

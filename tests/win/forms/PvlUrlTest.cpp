@@ -1,8 +1,9 @@
 // The browser launcher: the open command of the ".htm" class with the address put in place of its
-// document placeholder as one quoted argument; nothing started without a browser or for an address
-// that could break out of its quotes. (A failed start: the main window's menu tests.)
+// document placeholder as one quoted argument; nothing started without a browser, and only plain
+// web addresses started at all. (A failed start: the main window's menu tests.)
 #include "pvlUrl.h"
 #include "BrowserClass.h"
+#include "ClassLibError.h"
 #include "MainWindowFixture.h"
 
 namespace vek::testing {
@@ -50,8 +51,8 @@ TEST_F(PvlUrlTest, TheAddressTakesThePlaceholdersPlaceAsOneQuotedArgument) {
                   R"("C:\web\browser.exe" -url  ")" + std::string(kUrl) + "\""},
              Case{R"(C:\web\browser.exe %1 -nohome)", kUrl,
                   R"(C:\web\browser.exe  ")" + std::string(kUrl) + "\""},
-             Case{R"("C:\web\browser.exe" "%1")", "http://a.example/a b?q=1 2",
-                  R"("C:\web\browser.exe"  "http://a.example/a b?q=1 2")"},
+             Case{R"("C:\web\browser.exe" "%1")", "http://a.example/a%20b?q=1%202",
+                  R"("C:\web\browser.exe"  "http://a.example/a%20b?q=1%202")"},
              // A command of 260 bytes or more is read whole.
              Case{longPath + " %1", kUrl, longPath + "  \"" + kUrl + "\""},
          }) {
@@ -60,20 +61,43 @@ TEST_F(PvlUrlTest, TheAddressTakesThePlaceholdersPlaceAsOneQuotedArgument) {
     }
 }
 
-TEST_F(PvlUrlTest, NothingStartsWithoutABrowserOrForAnAddressThatCouldLeaveItsQuotes) {
+TEST_F(PvlUrlTest, NothingStartsWithoutABrowserAndAnEmptyCommandFailsToStart) {
     browser.Unregister();
     EXPECT_EQ(Launched(kUrl), Lines{});
     browser.Register(std::nullopt);
     EXPECT_EQ(Launched(kUrl), Lines{});
+    browser.Register("");
+    launches.answer = 2;
+    EXPECT_THROW(Launched(kUrl), EClassLibError);
+    EXPECT_EQ(launches.launched.size(), 1u);
+}
+
+// Only http and https addresses of the characters an address holds unescaped reach the browser;
+// any other is logged, to the file only, and fails like a start that fails.
+TEST_F(PvlUrlTest, OnlyPlainWebAddressesAreLaunched) {
+    MakeWindow();
     browser.Register(R"("C:\web\browser.exe" "%1")");
     for (const std::string& url :
-         {std::string("http://a.example/\" --evil"), std::string("http://a.example/\r\nx"),
-          std::string("http://a.example/\x7f")}) {
-        EXPECT_EQ(Launched(url), Lines{}) << url;
+         {std::string(kUrl), std::string("HTTPS://A.example:8443/p/a%20b?q=1&r=a+b;c=~x#top"),
+          std::string("http://[2001:db8::1]/x_y-z.(1)!$'*,@=")}) {
+        EXPECT_EQ(Launched(url).size(), 1u) << url;
+    }
+    for (const std::string& url :
+         {std::string("file://host/share/x.exe"), std::string("C:\\x.exe"),
+          std::string("\\\\host\\share"), std::string("--some-switch=http://a.example/"),
+          std::string("ftp://a.example/"), std::string("http:/a.example/"), std::string(""),
+          std::string("http://a.example/a b"), std::string("http://a.example/\" --evil"),
+          std::string("http://a.example/\r\nx"), std::string("http://a.example/\x7f"),
+          std::string("http://a.example/x\\"), std::string("http://a.example/\xe9"),
+          std::string("http://a.example/<x>"), std::string("http://a.example/{|}^`")}) {
+        Globals->Log("", true);
+        EXPECT_THROW(Launched(url), EClassLibError) << url;
+        EXPECT_TRUE(launches.launched.empty()) << url;
+        EXPECT_EQ(StatusEcho(), "") << url;
     }
     const std::string log = ReadFileBytes(LogFile("VEK.log"));
-    EXPECT_NE(log.find("A link was not opened: its address holds a double quote or a control "
-                       "character."),
+    EXPECT_NE(log.find("A link was not opened: it is not an http or https address of plain "
+                       "address characters."),
               std::string::npos);
     EXPECT_EQ(log.find("evil"), std::string::npos) << "the address itself is not logged";
 }
