@@ -109,7 +109,7 @@ private:
             if (buffer_.size() == 0)
                 return ReadMore();
             error_code error;
-            const std::size_t used = parser_->put(buffer_.data(), error);
+            const std::size_t used = parser_->Put(buffer_.data(), error);
             buffer_.consume(used);
             if (error == http::error::need_more) {
                 if (used == 0)

@@ -98,6 +98,8 @@ TEST_F(AdminCommandsTest, RefusedAndMistypedCommandsSaySoAndChangeNothing) {
         {{"ban", "nobody@example.com"}, 1},
         {{"account", "add", kEmail, "again"}, 1},
         {{"account", "add", "bad address", "x"}, 1},
+        {{"account", "add", "@example.com", "x"}, 1},
+        {{"account", "add", "user@", "x"}, 1},
         {{"host", "add", kEmail, "no_dot"}, 1},
         {{"host", "add", kEmail, "office.user.example"}, 1},
         {{"group", "add", kEmail, "g", "missing.example"}, 1},
