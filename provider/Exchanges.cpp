@@ -113,7 +113,8 @@ std::string ClientVersion(std::string_view userAgent) {
     return std::string(userAgent.substr(kPrefix.size(), slash - kPrefix.size()));
 }
 
-Reply Exchanges::Register(std::string_view rawTarget) {
+Reply Exchanges::Register(std::string_view rawTarget, std::string_view peer,
+                          RegistrationThrottle& throttle) {
     const auto target = ParseRequestTarget(rawTarget);
     const auto email = target.Single("email");
     const auto password = target.Single("pass");
@@ -124,9 +125,15 @@ Reply Exchanges::Register(std::string_view rawTarget) {
     if (!IsValidEmail(decodedEmail) || !IsValidPassword(decodedPassword)) {
         return RegistrationReply(403, RefusalXml("invalid e-mail or password"));
     }
+    const auto now = RegistrationThrottle::Clock::now();
+    if (throttle.Paused(decodedEmail, peer, now) > RegistrationThrottle::Clock::duration::zero())
+        return RegistrationReply(403, RefusalXml("too many failed attempts; try again later"));
     const auto login = store_.Authenticate(decodedEmail, decodedPassword);
-    if (!login)
+    if (!login) {
+        throttle.Failed(decodedEmail, peer, RegistrationThrottle::Clock::now());
         return RegistrationReply(403, RefusalXml("invalid e-mail or password"));
+    }
+    throttle.Succeeded(decodedEmail, peer, RegistrationThrottle::Clock::now());
     if (login->banned)
         return RegistrationReply(403, RefusalXml("account banned"));
     return RegistrationReply(200, RegistrationXml(store_.IssueClient(login->id)));

@@ -70,10 +70,10 @@ struct Provider::Servers {
             const TlsFiles& tlsFiles)
         : log(config.logRequests), limiter(config.limits, log),
           writer(storePath, config.limits.updatesPerCommit), slow(kSlowExchangeThreads),
-          registration(store), tls(TlsContext(tlsFiles)), pool(config.ioThreads) {
+          registration(store), throttle(log), tls(TlsContext(tlsFiles)), pool(config.ioThreads) {
         for (std::size_t i = 0; i < pool.size(); ++i) {
             auto site = std::make_unique<WorkerSite>(storePath);
-            const UpdateServerParts parts{site->exchanges, registration, slow, writer};
+            const UpdateServerParts parts{site->exchanges, registration, throttle, slow, writer};
             site->update = UpdateRoutes(parts, false);
             site->updateTls = UpdateRoutes(parts, true);
             site->echoRoutes = EchoRoutes(site->echo);
@@ -115,6 +115,7 @@ struct Provider::Servers {
     UpdateWriter writer;
     asio::thread_pool slow;
     Exchanges registration;
+    RegistrationThrottle throttle;
     asio::ssl::context tls;
     std::vector<std::unique_ptr<WorkerSite>> sites;
     IoPool pool;
@@ -150,7 +151,8 @@ std::string PrepareDataDir(const std::string& dataDir) {
 }
 
 Provider::Provider(ProviderConfig config)
-    : config_(std::move(config)), store_(std::make_unique<Store>(PrepareDataDir(config_.dataDir))) {
+    : config_(std::move(config)),
+      store_(std::make_unique<Store>(PrepareDataDir(config_.dataDir), config_.passwordIterations)) {
 }
 
 Provider::~Provider() { Stop(); }

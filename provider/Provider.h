@@ -3,6 +3,7 @@
 // over HTTP and HTTPS, two HTTP IP-echo servers and two DNS IP-echo servers. Start() binds every
 // endpoint (port 0 takes a free port); the HTTP servers share a few I/O threads, each DNS server
 // has its own. Stop() ends them all.
+#include "Crypto.h"
 #include "Endpoint.h"
 #include "Limits.h"
 
@@ -23,6 +24,7 @@ struct ProviderConfig {
     std::array<Endpoint, 2> echoDns{Endpoint{"127.0.0.2", 8253}, Endpoint{"127.0.0.3", 8253}};
     bool logRequests = true;   // one line per request on stderr: peer, method, path, status
     std::size_t ioThreads = 0; // the HTTP servers' I/O threads; 0: one per processor core
+    int passwordIterations = kPasswordIterations; // of new password hashes (tests lower it)
     Limits limits;
 };
 

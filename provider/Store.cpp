@@ -58,7 +58,9 @@ constexpr std::int64_t kHighestMessageId = 214748364;
 
 } // namespace
 
-Store::Store(const std::string& path) : db_(path) {
+Store::Store(const std::string& path, int passwordIterations)
+    : passwordIterations_(passwordIterations),
+      unknownAccountHash_(UnmatchableHash(passwordIterations)), db_(path) {
     WriteTransaction transaction(db_);
     db_.Exec(kSchema);
     transaction.Commit();
@@ -95,7 +97,7 @@ std::int64_t Store::AddAccount(const std::string& email, const std::string& pass
         throw StoreRefusal("invalid e-mail address");
     if (!IsValidPassword(password))
         throw StoreRefusal("invalid password");
-    const std::string hash = HashPassword(password);
+    const std::string hash = HashPassword(password, passwordIterations_);
     std::lock_guard lock(mutex_);
     WriteTransaction transaction(db_);
     auto insert = db_.Prepare(
@@ -296,21 +298,36 @@ std::vector<HostStatus> Store::ListHosts(const std::optional<std::string>& email
 
 std::optional<AccountLogin> Store::Authenticate(const std::string& email,
                                                 const std::string& password) {
-    std::string hash;
-    AccountLogin login;
+    std::optional<AccountLogin> login;
+    std::string hash = unknownAccountHash_;
     {
         std::lock_guard lock(mutex_);
         auto query = db_.Prepare("SELECT id, banned, password_hash FROM accounts WHERE email = ?");
         query.Bind(1, email);
-        if (!query.Step())
-            return std::nullopt;
-        login = {query.Int(0), query.Int(1) != 0};
-        hash = query.Text(2);
+        if (query.Step()) {
+            login = AccountLogin{query.Int(0), query.Int(1) != 0};
+            hash = query.Text(2);
+        }
     }
     // The slow hash runs outside the lock so it does not hold up other requests.
-    if (!VerifyPassword(password, hash))
+    if (!VerifyPassword(password, hash) || !login)
         return std::nullopt;
+    if (HashIterations(hash) < passwordIterations_)
+        Rehash(login->id, password, hash);
     return login;
+}
+
+void Store::Rehash(std::int64_t accountId, const std::string& password,
+                   const std::string& oldHash) {
+    const std::string hash = HashPassword(password, passwordIterations_);
+    std::lock_guard lock(mutex_);
+    WriteTransaction transaction(db_);
+    db_.Prepare("UPDATE accounts SET password_hash = ? WHERE id = ? AND password_hash = ?")
+        .Bind(1, hash)
+        .Bind(2, accountId)
+        .Bind(3, oldHash)
+        .Run();
+    transaction.Commit();
 }
 
 std::optional<ClientRecord> Store::FindClient(const std::string& clientId,

@@ -3,6 +3,7 @@
 // barred client versions and the operator's echo address. One connection per Store, used under
 // a mutex, so a Store may be shared by every server thread; other processes (the operator's
 // commands) open their own Store on the same file, and WAL with BEGIN IMMEDIATE keeps both safe.
+#include "Crypto.h"
 #include "ReplyCode.h"
 #include "Sqlite.h"
 
@@ -86,7 +87,9 @@ using UpdateOutcome = std::optional<std::vector<ReplyCode>>;
 
 class Store {
 public:
-    explicit Store(const std::string& path);
+    // New password hashes take passwordIterations (tests lower it); a password checked right
+    // against a hash of fewer is hashed again.
+    explicit Store(const std::string& path, int passwordIterations = kPasswordIterations);
 
     // How long a statement waits for a lock another connection holds (kBusyTimeout at first).
     void SetBusyTimeout(std::chrono::milliseconds timeout);
@@ -109,6 +112,7 @@ public:
     std::vector<HostStatus> ListHosts(const std::optional<std::string>& email);
 
     // Server side.
+    // An unknown e-mail costs the same password check as a known one with a wrong password.
     std::optional<AccountLogin> Authenticate(const std::string& email, const std::string& password);
     ClientCredentials IssueClient(std::int64_t accountId);
     // The client, and whether the operator barred that client version ("" is never barred): one
@@ -131,6 +135,8 @@ private:
     std::int64_t AccountId(const std::string& email);
     std::optional<std::int64_t> HostId(std::int64_t accountId, const std::string& host);
     ClientCredentials InsertClient(std::int64_t accountId);
+    // Replaces the account's hash by one of the current iteration count, unless it changed.
+    void Rehash(std::int64_t accountId, const std::string& password, const std::string& oldHash);
     std::vector<ReplyCode> ApplyItems(const PendingUpdate& update);
     ReplyCode UpdateHost(std::int64_t accountId, const std::string& name,
                          const std::string& address, std::int64_t now);
@@ -142,6 +148,8 @@ private:
     void UpdateOne(const char* sql, const Value& value, const std::string& key,
                    const char* missing);
 
+    const int passwordIterations_;
+    const std::string unknownAccountHash_; // checked when the e-mail has no account
     std::mutex mutex_;
     Database db_;
 };

@@ -2,6 +2,7 @@
 #include "ProviderFixture.h"
 
 #include "Crypto.h"
+#include "Sqlite.h"
 #include "UrlEncode.h"
 
 #include <httplib.h>
@@ -42,6 +43,25 @@ TEST(PasswordHash, TheStoreFileNeverHoldsThePassword) {
     }
     const std::string bytes = FileBytes(path) + FileBytes(path + "-wal");
     EXPECT_EQ(bytes.find("Unmistakable-Secret-42"), std::string::npos);
+}
+
+TEST(PasswordHash, AHashOfFewerIterationsIsReplacedAtTheNextRightPassword) {
+    TempDir dir;
+    const std::string path = dir.path() + "/store.sqlite3";
+    const auto storedIterations = [&] {
+        Database db(path);
+        auto query = db.Prepare("SELECT password_hash FROM accounts");
+        query.Step();
+        return HashIterations(query.Text(0));
+    };
+    Store(path, 1000).AddAccount("someone@example.com", "secret");
+    Store raised(path, 2000);
+    EXPECT_FALSE(raised.Authenticate("someone@example.com", "wrong"));
+    EXPECT_EQ(storedIterations(), 1000);
+    EXPECT_TRUE(raised.Authenticate("someone@example.com", "secret"));
+    EXPECT_EQ(storedIterations(), 2000);
+    EXPECT_TRUE(Store(path, 1000).Authenticate("someone@example.com", "secret"));
+    EXPECT_EQ(storedIterations(), 2000);
 }
 
 // The request log goes to stderr; capture it for the whole life of one provider.
