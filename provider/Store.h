@@ -69,6 +69,12 @@ struct HostStatus {
     std::int64_t changedAt = 0; // seconds since 1970, 0 when never updated
 };
 
+// A group of an account and its hosts, by name.
+struct GroupMembers {
+    std::string name;
+    std::vector<std::string> hosts;
+};
+
 struct UpdateItem {
     bool isGroup = false;
     std::string name;
@@ -95,7 +101,10 @@ public:
     void SetBusyTimeout(std::chrono::milliseconds timeout);
 
     // Operator side.
-    std::int64_t AddAccount(const std::string& email, const std::string& password);
+    // The account with its hosts and groups, all or nothing.
+    std::int64_t AddAccount(const std::string& email, const std::string& password,
+                            const std::vector<std::string>& hosts = {},
+                            const std::vector<GroupMembers>& groups = {});
     void AddHost(const std::string& email, const std::string& host);
     void AddGroup(const std::string& email, const std::string& group,
                   const std::vector<std::string>& hosts);
@@ -134,6 +143,9 @@ public:
 private:
     std::int64_t AccountId(const std::string& email);
     std::optional<std::int64_t> HostId(std::int64_t accountId, const std::string& host);
+    void InsertHost(std::int64_t accountId, const std::string& host);
+    void InsertGroup(std::int64_t accountId, const std::string& group,
+                     const std::vector<std::string>& hosts);
     ClientCredentials InsertClient(std::int64_t accountId);
     // Replaces the account's hash by one of the current iteration count, unless it changed.
     void Rehash(std::int64_t accountId, const std::string& password, const std::string& oldHash);
