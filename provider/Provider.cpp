@@ -135,18 +135,35 @@ std::string DefaultDataDir() {
 
 std::string StorePath(const std::string& dataDir) { return dataDir + "/provider.sqlite3"; }
 
+namespace {
+
+// Takes every permission of the group and of others away; throws when that cannot be done.
+void KeepToOwner(const std::filesystem::path& path) {
+    const auto permissions = std::filesystem::status(path).permissions();
+    constexpr auto kOthers = std::filesystem::perms::group_all | std::filesystem::perms::others_all;
+    if ((permissions & kOthers) == std::filesystem::perms::none)
+        return;
+    std::error_code error;
+    std::filesystem::permissions(path, kOthers, std::filesystem::perm_options::remove, error);
+    if (error)
+        throw std::runtime_error("cannot make " + path.string() +
+                                 " owner-only: " + error.message());
+}
+
+} // namespace
+
 std::string PrepareDataDir(const std::string& dataDir) {
-    if (!std::filesystem::exists(dataDir)) {
-        std::filesystem::create_directories(dataDir);
-        std::filesystem::permissions(dataDir, std::filesystem::perms::owner_all);
-    }
+    std::filesystem::create_directories(dataDir);
     const std::string path = StorePath(dataDir);
-    // The store holds the client keys: owner-only, and SQLite gives its -wal and -shm files the
-    // same permissions.
+    // The store holds the client keys and the folder the CA's key: owner-only, however they were
+    // left, and SQLite gives the store's -wal and -shm files the store's permissions.
     const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0)
         throw std::runtime_error("cannot create " + path);
     close(fd);
+    KeepToOwner(dataDir);
+    for (const auto& entry : std::filesystem::directory_iterator(dataDir))
+        KeepToOwner(entry.path());
     return path;
 }
 

@@ -38,7 +38,8 @@ struct BoundEndpoints {
 
 // The data folder's default: $XDG_DATA_HOME/tarvo-provider or ~/.local/share/tarvo-provider.
 std::string DefaultDataDir();
-// Creates the folder (owner-only) when it is missing; returns the store's path in it.
+// Creates the folder when it is missing and the store in it, makes the folder and everything in
+// it owner-only (throws when it cannot); returns the store's path.
 std::string PrepareDataDir(const std::string& dataDir);
 // The store's path in the data folder.
 std::string StorePath(const std::string& dataDir);
