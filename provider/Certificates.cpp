@@ -1,5 +1,7 @@
 #include "Certificates.h"
 
+#include "Names.h"
+
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
@@ -156,6 +158,9 @@ bool ServerCertUsable(X509* server, X509* ca, EVP_PKEY* caKey, const std::string
 } // namespace
 
 TlsFiles EnsureCertificates(const std::string& dataDir, const std::string& hostName) {
+    // The name becomes part of an extension's text, where "," would add names of its own.
+    if (!IsValidDnsName(hostName))
+        Fail("not a host name: " + hostName);
     const TlsFiles files{dataDir + "/ca.pem", dataDir + "/server.pem", dataDir + "/server-key.pem"};
     const std::string caKeyPath = dataDir + "/ca-key.pem";
     auto ca = ReadCert(files.caCert);

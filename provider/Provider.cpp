@@ -25,9 +25,20 @@ namespace asio = boost::asio;
 // Registrations check a slow password hash; they share these threads, off the I/O threads.
 constexpr std::size_t kSlowExchangeThreads = 2;
 
+constexpr const char* kTls12Suites = "ECDHE+AESGCM:ECDHE+CHACHA20";
+constexpr const char* kTls13Suites =
+    "TLS_AES_256_GCM_SHA384:TLS_CHACHA20_POLY1305_SHA256:TLS_AES_128_GCM_SHA256";
+
 asio::ssl::context TlsContext(const TlsFiles& files) {
     asio::ssl::context tls(asio::ssl::context::tls_server);
     tls.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_compression);
+    // TLS 1.2 with forward-secret suites only (TLS 1.3's are all forward-secret), whatever the
+    // system's defaults allow.
+    if (SSL_CTX_set_min_proto_version(tls.native_handle(), TLS1_2_VERSION) != 1 ||
+        SSL_CTX_set_cipher_list(tls.native_handle(), kTls12Suites) != 1 ||
+        SSL_CTX_set_ciphersuites(tls.native_handle(), kTls13Suites) != 1) {
+        throw std::runtime_error("cannot set the TLS versions and cipher suites");
+    }
     // An idle connection keeps no TLS buffers.
     SSL_CTX_set_mode(tls.native_handle(), SSL_MODE_RELEASE_BUFFERS);
     boost::system::error_code error;
