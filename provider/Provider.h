@@ -6,6 +6,7 @@
 #include "Crypto.h"
 #include "Endpoint.h"
 #include "Limits.h"
+#include "ProviderEndpoints.h"
 
 #include <array>
 #include <memory>
@@ -17,11 +18,15 @@ class Store;
 
 struct ProviderConfig {
     std::string dataDir;
-    Endpoint http{"127.0.0.1", 8880};
-    std::string httpsHost = "localhost"; // the name in the server certificate
-    Endpoint https{"127.0.0.1", 8443};
-    std::array<Endpoint, 2> echoHttp{Endpoint{"127.0.0.2", 8881}, Endpoint{"127.0.0.3", 8881}};
-    std::array<Endpoint, 2> echoDns{Endpoint{"127.0.0.2", 8253}, Endpoint{"127.0.0.3", 8253}};
+    // By default the endpoints the program is built to use.
+    Endpoint http{defaults::kHttpAddress, defaults::kHttpPort};
+    std::string httpsHost = defaults::kHttpsHost; // the name in the server certificate
+    Endpoint https{defaults::kHttpsAddress, defaults::kHttpsPort};
+    std::array<Endpoint, 2> echoHttp{
+        Endpoint{defaults::kEchoHttp1Address, defaults::kEchoHttp1Port},
+        Endpoint{defaults::kEchoHttp2Address, defaults::kEchoHttp2Port}};
+    std::array<Endpoint, 2> echoDns{Endpoint{defaults::kEchoDns1Address, defaults::kEchoDnsPort},
+                                    Endpoint{defaults::kEchoDns2Address, defaults::kEchoDnsPort}};
     bool logRequests = true;   // one line per request on stderr: peer, method, path, status
     std::size_t ioThreads = 0; // the HTTP servers' I/O threads; 0: one per processor core
     int passwordIterations = kPasswordIterations; // of new password hashes (tests lower it)
