@@ -85,12 +85,10 @@ TEST_F(MethodsAndHeadersTest, EveryReplyNamesItsCharsetAndForbidsSniffing) {
         EXPECT_NE(reply.find("\r\nX-Content-Type-Options: nosniff\r\n"), std::string::npos)
             << reply;
     }
-    for (const char* password : {kPassword, "wrong"}) {
-        const auto registration = Registration("GET", password);
-        ASSERT_TRUE(registration);
-        EXPECT_EQ(registration->get_header_value("Cache-Control"), "no-store") << password;
-        EXPECT_EQ(registration->get_header_value("X-Content-Type-Options"), "nosniff");
-    }
+    const auto registration = Registration("GET", kPassword);
+    ASSERT_TRUE(registration);
+    EXPECT_EQ(registration->get_header_value("Cache-Control"), "no-store");
+    EXPECT_EQ(registration->get_header_value("X-Content-Type-Options"), "nosniff");
 }
 
 } // namespace

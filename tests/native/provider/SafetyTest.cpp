@@ -95,7 +95,6 @@ TEST(DataFolder, TheFolderAndEveryFileInItAreOwnerOnlyWheneverTheyAreOpened) {
     for (const auto& entry : fs::directory_iterator(data))
         fs::permissions(entry.path(), fs::perms::group_read | fs::perms::others_read,
                         fs::perm_options::add);
-    EXPECT_EQ(loose().substr(0, 6), "folder");
     EXPECT_EQ(hostsList(), "0 ");
     EXPECT_EQ(loose(), "");
 
@@ -104,7 +103,6 @@ TEST(DataFolder, TheFolderAndEveryFileInItAreOwnerOnlyWheneverTheyAreOpened) {
     const std::string refused = hostsList();
     EXPECT_EQ(refused.substr(0, 2), "1 ");
     EXPECT_NE(refused.find("owner-only"), std::string::npos) << refused;
-    EXPECT_THROW(PrepareDataDir(data), std::runtime_error);
 }
 
 // The request log goes to stderr; capture it for the whole life of one provider.
