@@ -5,6 +5,7 @@
 // HTTP echo's requests per second and the DNS echo's answers per second. Every phase is bounded
 // in time; only loopback addresses are used.
 #include "Crypto.h"
+#include "Names.h"
 #include "Provider.h"
 #include "RequestSignature.h"
 #include "Sqlite.h"
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,10 +48,18 @@ constexpr int kDnsThreadsPerServer = 2;
 constexpr int kDnsBatch = 32;
 constexpr long kMaxQueries = 20'000'000;
 
+constexpr const char* kUsage =
+    "usage: provider_bench [--provider PATH] [--seconds S] [--threads N]\n"
+    "                      [--server-addresses UPDATE,ECHO1,ECHO2] [--source-address FIRST]\n"
+    "  the servers bind free ports of those loopback addresses (127.0.0.1,127.0.0.2,127.0.0.3);\n"
+    "  the load comes from FIRST (127.0.1.1) and the addresses after it, 32 connections each\n";
+
 struct Options {
     std::string provider;
     double seconds = 2;
     std::vector<std::string> serveArgs; // e.g. "--threads", "4"
+    vek::provider::probe::ServerAddresses servers;
+    std::string firstSource = vek::provider::probe::kFirstSourceAddress;
 };
 
 struct Seeded {
@@ -161,13 +171,14 @@ void BenchUpdates(const Options& options, int hosts, Verdicts& verdicts) {
     std::printf("%7d  direct SQL    %9.0f      1.00                         %6.1f\n", hosts,
                 direct.perSecond, direct.cpuUs);
     {
-        ProviderProcess provider(options.provider, dataDir.string(), options.serveArgs);
+        ProviderProcess provider(options.provider, dataDir.string(), options.serveArgs,
+                                 options.servers);
         for (const std::size_t connections : kConnectionCounts) {
             provider.ResetPeakMemory();
             const double cpuStart = provider.CpuSeconds();
             const LoadResult result =
                 RunLoad(provider.http, connections, std::chrono::duration<double>(options.seconds),
-                        UpdateLoad(seeded.client, {hosts, connections}));
+                        UpdateLoad(seeded.client, {hosts, connections}), options.firstSource);
             const double cpuUs =
                 result.good ? (provider.CpuSeconds() - cpuStart) / result.good * 1e6 : 0;
             const double peakMiB = provider.PeakMemoryKiB() / 1024.0;
@@ -186,18 +197,20 @@ void BenchUpdates(const Options& options, int hosts, Verdicts& verdicts) {
     std::filesystem::remove_all(dataDir);
 }
 
-void BenchHttpEcho(const ProviderProcess& provider, double seconds, Verdicts& verdicts) {
+void BenchHttpEcho(const ProviderProcess& provider, const Options& options, Verdicts& verdicts) {
     const vek::provider::probe::Load load{
         [](std::size_t, std::uint64_t) {
             return std::string("GET /ip.php HTTP/1.1\r\nHost: bench\r\n\r\n");
         },
-        [](std::size_t connection, std::uint64_t, int status, std::string_view body) {
-            return status == 200 && body == vek::provider::probe::SourceAddressOf(connection);
+        [&options](std::size_t connection, std::uint64_t, int status, std::string_view body) {
+            return status == 200 &&
+                   body == vek::provider::probe::SourceAddressOf(connection, options.firstSource);
         }};
     for (const std::size_t connections : kConnectionCounts) {
         provider.ResetPeakMemory();
-        const LoadResult result = RunLoad(provider.echoHttp[0], connections,
-                                          std::chrono::duration<double>(seconds), load);
+        const LoadResult result =
+            RunLoad(provider.echoHttp[0], connections,
+                    std::chrono::duration<double>(options.seconds), load, options.firstSource);
         const double peakMiB = provider.PeakMemoryKiB() / 1024.0;
         std::printf("http echo %4zu conns: %8.0f requests/s, p50 %.2f ms, p99 %.2f ms; peak "
                     "memory %.1f MiB; %ld failed\n",
@@ -278,26 +291,48 @@ void BenchEchoes(const Options& options, Verdicts& verdicts) {
                          ("provider-bench-echo-" + std::to_string(getpid()));
     std::filesystem::remove_all(dataDir);
     {
-        ProviderProcess provider(options.provider, dataDir.string(), options.serveArgs);
-        BenchHttpEcho(provider, options.seconds, verdicts);
+        ProviderProcess provider(options.provider, dataDir.string(), options.serveArgs,
+                                 options.servers);
+        BenchHttpEcho(provider, options, verdicts);
         BenchDns(provider, options.seconds);
         provider.StopWith(SIGTERM, std::chrono::seconds(5));
     }
     std::filesystem::remove_all(dataDir);
 }
 
-Options ParseOptions(int argc, char** argv) {
+// Nothing when an option is unknown, lacks its value or is not of its form.
+std::optional<Options> ParseOptions(int argc, char** argv) {
     Options options;
     options.provider =
         (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tarvo-provider").string();
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
+        if (i + 1 >= argc)
+            return std::nullopt;
         const std::string name = argv[i];
+        const std::string value = argv[i + 1];
         if (name == "--provider") {
-            options.provider = argv[i + 1];
+            options.provider = value;
         } else if (name == "--seconds") {
-            options.seconds = std::min(60.0, std::max(0.5, std::stod(argv[i + 1])));
+            options.seconds = std::min(60.0, std::max(0.5, std::stod(value)));
         } else if (name == "--threads") {
-            options.serveArgs = {"--threads", argv[i + 1]};
+            options.serveArgs = {"--threads", value};
+        } else if (name == "--server-addresses") {
+            const auto first = value.find(',');
+            const auto second = value.find(',', first + 1);
+            if (second == std::string::npos)
+                return std::nullopt;
+            options.servers = {value.substr(0, first), value.substr(first + 1, second - first - 1),
+                               value.substr(second + 1)};
+            const auto& servers = options.servers;
+            if (!vek::provider::IsValidIPv4(servers.update) ||
+                !vek::provider::IsValidIPv4(servers.echo1) ||
+                !vek::provider::IsValidIPv4(servers.echo2)) {
+                return std::nullopt;
+            }
+        } else if (name == "--source-address" && vek::provider::IsValidIPv4(value)) {
+            options.firstSource = value;
+        } else {
+            return std::nullopt;
         }
     }
     return options;
@@ -308,9 +343,14 @@ const char* Met(bool met) { return met ? "met" : "NOT met"; }
 } // namespace
 
 int main(int argc, char** argv) {
-    const Options options = ParseOptions(argc, argv);
     Verdicts verdicts;
     try {
+        const auto parsed = ParseOptions(argc, argv);
+        if (!parsed) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        const Options& options = *parsed;
         std::printf("updates (signed, each a store write; %.1f s a point)\n", options.seconds);
         std::printf("  hosts  load          updates/s  vs direct   p50 ms   p99 ms  CPU us/upd  "
                     "peak MiB  failed\n");

@@ -1,5 +1,7 @@
 #include "Certificates.h"
 
+#include "Names.h"
+
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
@@ -37,11 +39,11 @@ using FilePtr = std::unique_ptr<FILE, FileClose>;
     throw std::runtime_error("certificate: " + what);
 }
 
-FilePtr Open(const std::string& path, const char* mode, mode_t permissions = 0644) {
+FilePtr Open(const std::string& path, const char* mode) {
     if (mode[0] == 'w') {
-        // Create with the final permissions so a key is never readable by others, even briefly.
+        // Owner-only from the start, so a key is never readable by others, even briefly.
         std::filesystem::remove(path);
-        const mode_t old = umask(static_cast<mode_t>(~permissions & 0777));
+        const mode_t old = umask(077);
         FilePtr file(std::fopen(path.c_str(), mode));
         umask(old);
         return file;
@@ -66,7 +68,7 @@ void WriteCert(const std::string& path, X509* cert) {
 }
 
 void WriteKey(const std::string& path, EVP_PKEY* key) {
-    const auto file = Open(path, "w", 0600);
+    const auto file = Open(path, "w");
     if (!file ||
         PEM_write_PrivateKey(file.get(), key, nullptr, nullptr, 0, nullptr, nullptr) != 1) {
         Fail("cannot write " + path);
@@ -156,6 +158,9 @@ bool ServerCertUsable(X509* server, X509* ca, EVP_PKEY* caKey, const std::string
 } // namespace
 
 TlsFiles EnsureCertificates(const std::string& dataDir, const std::string& hostName) {
+    // The name becomes part of an extension's text, where "," would add names of its own.
+    if (!IsValidDnsName(hostName))
+        Fail("not a host name: " + hostName);
     const TlsFiles files{dataDir + "/ca.pem", dataDir + "/server.pem", dataDir + "/server-key.pem"};
     const std::string caKeyPath = dataDir + "/ca-key.pem";
     auto ca = ReadCert(files.caCert);

@@ -13,7 +13,8 @@ struct TlsFiles {
 };
 
 // Creates the CA when it is missing, and the server certificate when it is missing, does not
-// name hostName, was not issued by this CA or expires within 30 days.
+// name hostName, was not issued by this CA or expires within 30 days. Throws when hostName is
+// not one DNS host name.
 TlsFiles EnsureCertificates(const std::string& dataDir, const std::string& hostName);
 
 } // namespace vek::provider

@@ -5,6 +5,8 @@
 #include "Store.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <iostream>
@@ -38,16 +40,25 @@ public:
     UsageError() : std::runtime_error("usage") {}
 };
 
-// The words of one command with its "--name value" options taken out.
+// What one command accepts after its name: how many plain words, and which options.
+struct Grammar {
+    std::size_t minWords = 0;
+    std::size_t maxWords = 0;
+    std::vector<std::string> options;         // "--name value", at most once each
+    std::vector<std::string> repeatedOptions; // "--name value", any number of times
+    std::vector<std::string> flags;           // "--name" alone
+};
+
+bool Among(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The words of one command with its "--name value" options taken out, as its grammar allows.
 struct Words {
     std::vector<std::string> positional;
     std::multimap<std::string, std::string> options;
 
-    const std::string& At(std::size_t i) const {
-        if (i >= positional.size())
-            throw UsageError();
-        return positional[i];
-    }
+    const std::string& At(std::size_t i) const { return positional.at(i); }
     std::optional<std::string> Option(const std::string& name) const {
         const auto found = options.find(name);
         if (found == options.end())
@@ -63,22 +74,24 @@ struct Words {
     }
 };
 
-const std::vector<std::string> kFlags = {"--quiet", "--no-error"};
-
-Words Split(const std::vector<std::string>& args, std::size_t from) {
+Words Split(const std::vector<std::string>& args, std::size_t from, const Grammar& grammar) {
     Words words;
     for (std::size_t i = from; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
             words.positional.push_back(arg);
-        } else if (std::find(kFlags.begin(), kFlags.end(), arg) != kFlags.end()) {
+        } else if (Among(grammar.flags, arg) && words.options.count(arg) == 0) {
             words.options.emplace(arg, "");
-        } else if (i + 1 < args.size()) {
+        } else if (((Among(grammar.options, arg) && words.options.count(arg) == 0) ||
+                    Among(grammar.repeatedOptions, arg)) &&
+                   i + 1 < args.size()) {
             words.options.emplace(arg, args[++i]);
         } else {
             throw UsageError();
         }
     }
+    if (words.positional.size() < grammar.minWords || words.positional.size() > grammar.maxWords)
+        throw UsageError();
     return words;
 }
 
@@ -103,15 +116,14 @@ std::string Password(const std::string& word, std::istream& in) {
 
 void AddAccount(Store& store, const Words& w, std::istream& in, std::ostream& out) {
     const std::string& email = w.At(0);
-    store.AddAccount(email, Password(w.At(1), in));
-    for (const auto& host : w.All("--host"))
-        store.AddHost(email, host);
+    std::vector<GroupMembers> groups;
     for (const auto& group : w.All("--group")) {
         const auto equals = group.find('=');
         if (equals == std::string::npos)
             throw UsageError();
-        store.AddGroup(email, group.substr(0, equals), SplitList(group.substr(equals + 1), ','));
+        groups.push_back({group.substr(0, equals), SplitList(group.substr(equals + 1), ',')});
     }
+    store.AddAccount(email, Password(w.At(1), in), w.All("--host"), groups);
     out << "account " << email << " added\n";
 }
 
@@ -123,21 +135,36 @@ bool OnOff(const std::string& word) {
     throw UsageError();
 }
 
+// A whole decimal number, nothing before or after it.
+std::int64_t WholeNumber(const std::string& word) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (word.empty() || error != std::errc() || end != word.data() + word.size())
+        throw UsageError();
+    return value;
+}
+
+// Every value is read before the first is stored, so a bad one changes nothing.
 void SetAccount(Store& store, const Words& w, std::ostream& out) {
     const std::string& email = w.At(0);
+    std::vector<std::function<void()>> changes;
     if (const auto interval = w.Option("--interval")) {
-        try {
-            store.SetRemoteInterval(email, std::stoll(*interval));
-        } catch (const std::logic_error&) {
-            throw UsageError();
-        }
+        changes.push_back([&store, &email, milliseconds = WholeNumber(*interval)] {
+            store.SetRemoteInterval(email, milliseconds);
+        });
     }
-    if (const auto enhanced = w.Option("--enhanced"))
-        store.SetEnhanced(email, OnOff(*enhanced));
-    if (const auto error = w.Option("--error"))
-        store.SetError(email, *error);
-    if (w.Option("--no-error"))
-        store.SetError(email, std::nullopt);
+    if (const auto enhanced = w.Option("--enhanced")) {
+        changes.push_back(
+            [&store, &email, on = OnOff(*enhanced)] { store.SetEnhanced(email, on); });
+    }
+    const auto error = w.Option("--error");
+    const bool clearError = w.Option("--no-error").has_value();
+    if (error && clearError)
+        throw UsageError();
+    if (error || clearError)
+        changes.push_back([&store, &email, error] { store.SetError(email, error); });
+    for (const auto& change : changes)
+        change();
     out << "account " << email << " set\n";
 }
 
@@ -163,105 +190,141 @@ void ListHosts(Store& store, const Words& w, std::ostream& out) {
 
 using Action = std::function<void(Store&, const Words&, std::istream&, std::ostream&)>;
 
-// "word1 word2" (or "word1" alone) and what it does.
-const std::map<std::string, Action>& Actions() {
-    static const std::map<std::string, Action> kActions = {
-        {"account add", [](Store& s, const Words& w, std::istream& in,
-                           std::ostream& out) { AddAccount(s, w, in, out); }},
+struct Command {
+    Grammar grammar;
+    Action action;
+};
+
+const Grammar kOneWord{1, 1, {}, {}, {}};
+const Grammar kPost{2, 2, {"--link"}, {}, {}};
+const Grammar kServe{
+    0,
+    0,
+    {"--http", "--https", "--https-host", "--echo-http", "--echo-dns", "--threads"},
+    {},
+    {"--quiet"}};
+
+// "word1 word2" (or "word1" alone), what follows it and what it does.
+const std::map<std::string, Command>& Commands() {
+    static const std::map<std::string, Command> kCommands = {
+        {"account add",
+         {{2, 2, {}, {"--host", "--group"}, {}},
+          [](Store& s, const Words& w, std::istream& in, std::ostream& out) {
+              AddAccount(s, w, in, out);
+          }}},
         {"account set",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) { SetAccount(s, w, out); }},
+         {{1, 1, {"--interval", "--enhanced", "--error"}, {}, {"--no-error"}},
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              SetAccount(s, w, out);
+          }}},
         {"host add",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             s.AddHost(w.At(0), w.At(1));
-             out << "host " << w.At(1) << " added\n";
-         }},
+         {{2, 2, {}, {}, {}},
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.AddHost(w.At(0), w.At(1));
+              out << "host " << w.At(1) << " added\n";
+          }}},
         {"group add",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             const std::string& group = w.At(1); // a usage error before the hosts are read
-             s.AddGroup(w.At(0), group,
-                        std::vector<std::string>(w.positional.begin() + 2, w.positional.end()));
-             out << "group " << w.At(1) << " set\n";
-         }},
-        {"client issue", [](Store& s, const Words& w, std::istream&,
-                            std::ostream& out) { PrintClient(s.IssueClient(w.At(0)), out); }},
+         {{2, SIZE_MAX, {}, {}, {}},
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.AddGroup(w.At(0), w.At(1),
+                         std::vector<std::string>(w.positional.begin() + 2, w.positional.end()));
+              out << "group " << w.At(1) << " set\n";
+          }}},
+        {"client issue",
+         {kOneWord, [](Store& s, const Words& w, std::istream&,
+                       std::ostream& out) { PrintClient(s.IssueClient(w.At(0)), out); }}},
         {"client disable",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             s.SetClientEnabled(w.At(0), false);
-             out << "client " << w.At(0) << " disabled\n";
-         }},
+         {kOneWord,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.SetClientEnabled(w.At(0), false);
+              out << "client " << w.At(0) << " disabled\n";
+          }}},
         {"client enable",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             s.SetClientEnabled(w.At(0), true);
-             out << "client " << w.At(0) << " enabled\n";
-         }},
+         {kOneWord,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.SetClientEnabled(w.At(0), true);
+              out << "client " << w.At(0) << " enabled\n";
+          }}},
         {"ban",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             s.SetBanned(w.At(0), true);
-             out << "account " << w.At(0) << " banned\n";
-         }},
+         {kOneWord,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.SetBanned(w.At(0), true);
+              out << "account " << w.At(0) << " banned\n";
+          }}},
         {"unban",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             s.SetBanned(w.At(0), false);
-             out << "account " << w.At(0) << " unbanned\n";
-         }},
+         {kOneWord,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.SetBanned(w.At(0), false);
+              out << "account " << w.At(0) << " unbanned\n";
+          }}},
         {"version bar",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             s.SetVersionBarred(w.At(0), true);
-             out << "version " << w.At(0) << " barred\n";
-         }},
+         {kOneWord,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.SetVersionBarred(w.At(0), true);
+              out << "version " << w.At(0) << " barred\n";
+          }}},
         {"version unbar",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             s.SetVersionBarred(w.At(0), false);
-             out << "version " << w.At(0) << " allowed\n";
-         }},
+         {kOneWord,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.SetVersionBarred(w.At(0), false);
+              out << "version " << w.At(0) << " allowed\n";
+          }}},
         {"notice post",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             out << "notice "
-                 << s.PostMessage(MessageKind::Notice, w.At(0), w.At(1),
-                                  w.Option("--link").value_or(""))
-                 << " posted\n";
-         }},
+         {kPost,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              out << "notice "
+                  << s.PostMessage(MessageKind::Notice, w.At(0), w.At(1),
+                                   w.Option("--link").value_or(""))
+                  << " posted\n";
+          }}},
         {"alert post",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             out << "alert "
-                 << s.PostMessage(MessageKind::Alert, w.At(0), w.At(1),
-                                  w.Option("--link").value_or(""))
-                 << " posted\n";
-         }},
+         {kPost,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              out << "alert "
+                  << s.PostMessage(MessageKind::Alert, w.At(0), w.At(1),
+                                   w.Option("--link").value_or(""))
+                  << " posted\n";
+          }}},
         {"echo set",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) {
-             s.SetEchoAddress(w.At(0));
-             out << "echo address " << w.At(0) << "\n";
-         }},
+         {kOneWord,
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              s.SetEchoAddress(w.At(0));
+              out << "echo address " << w.At(0) << "\n";
+          }}},
         {"echo clear",
-         [](Store& s, const Words&, std::istream&, std::ostream& out) {
-             s.SetEchoAddress(std::nullopt);
-             out << "echo address: the peer's\n";
-         }},
+         {{},
+          [](Store& s, const Words&, std::istream&, std::ostream& out) {
+              s.SetEchoAddress(std::nullopt);
+              out << "echo address: the peer's\n";
+          }}},
         {"hosts list",
-         [](Store& s, const Words& w, std::istream&, std::ostream& out) { ListHosts(s, w, out); }},
+         {{0, 1, {}, {}, {}},
+          [](Store& s, const Words& w, std::istream&, std::ostream& out) {
+              ListHosts(s, w, out);
+          }}},
     };
-    return kActions;
+    return kCommands;
 }
 
 int RunStoreAction(const std::string& dataDir, const std::vector<std::string>& args,
                    std::size_t first, std::istream& in, std::ostream& out) {
-    const auto& actions = Actions();
-    auto found = actions.end();
+    const auto& commands = Commands();
+    auto found = commands.end();
     std::size_t rest = first + 1;
     if (first + 1 < args.size()) {
-        found = actions.find(args[first] + " " + args[first + 1]);
+        found = commands.find(args[first] + " " + args[first + 1]);
         rest = first + 2;
     }
-    if (found == actions.end()) {
-        found = actions.find(args[first]);
+    if (found == commands.end()) {
+        found = commands.find(args[first]);
         rest = first + 1;
     }
-    if (found == actions.end())
+    if (found == commands.end())
         throw UsageError();
-    const Words words = Split(args, rest);
+    // Every word is checked before the store is opened.
+    const Words words = Split(args, rest, found->second.grammar);
     Store store(PrepareDataDir(dataDir));
-    found->second(store, words, in, out);
+    found->second.action(store, words, in, out);
     return 0;
 }
 
@@ -280,11 +343,12 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
             throw UsageError();
         const std::string& command = args[first];
         if (command == "serve" || command == "demo") {
-            const Words words = Split(args, first + 1);
+            const Words words = Split(args, first + 1, kServe);
             ServeOptions options{dataDir, words.options, command == "demo"};
             return Serve(options, out, err);
         }
         if (command == "ca-path") {
+            Split(args, first + 1, {});
             out << dataDir << "/ca.pem\n";
             return 0;
         }

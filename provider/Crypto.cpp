@@ -7,6 +7,7 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <atomic>
 #include <charconv>
 #include <stdexcept>
 #include <vector>
@@ -14,7 +15,6 @@
 namespace vek::provider {
 namespace {
 
-constexpr int kPasswordIterations = 120000;
 constexpr std::size_t kSaltBytes = 16;
 constexpr std::size_t kHashBytes = 32;
 constexpr std::string_view kScheme = "pbkdf2-sha256";
@@ -30,7 +30,10 @@ std::string ToHex(const unsigned char* data, std::size_t size) {
     return out;
 }
 
+std::atomic<std::uint64_t> passwordWork{0};
+
 std::string Pbkdf2Hex(std::string_view password, std::string_view salt, int iterations) {
+    passwordWork += static_cast<std::uint64_t>(iterations);
     unsigned char hash[kHashBytes];
     if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
                           reinterpret_cast<const unsigned char*>(salt.data()),
@@ -110,23 +113,38 @@ std::string RandomHex(std::size_t bytes) {
     return ToHex(buffer.data(), bytes);
 }
 
-std::string HashPassword(std::string_view password) {
+std::string HashPassword(std::string_view password, int iterations) {
     const std::string salt = RandomHex(kSaltBytes);
-    return std::string(kScheme) + "$" + std::to_string(kPasswordIterations) + "$" + salt + "$" +
-           Pbkdf2Hex(password, salt, kPasswordIterations);
+    return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + salt + "$" +
+           Pbkdf2Hex(password, salt, iterations);
 }
 
-bool VerifyPassword(std::string_view password, std::string_view stored) {
+int HashIterations(std::string_view stored) {
     const auto parts = SplitDollar(stored);
     if (parts.size() != 4 || parts[0] != kScheme)
-        return false;
+        return 0;
     int iterations = 0;
     const auto [end, error] =
         std::from_chars(parts[1].data(), parts[1].data() + parts[1].size(), iterations);
-    if (error != std::errc() || end != parts[1].data() + parts[1].size() || iterations < 1) {
+    if (error != std::errc() || end != parts[1].data() + parts[1].size() || iterations < 1)
+        return 0;
+    return iterations;
+}
+
+bool VerifyPassword(std::string_view password, std::string_view stored) {
+    const int iterations = HashIterations(stored);
+    if (iterations == 0)
         return false;
-    }
+    const auto parts = SplitDollar(stored);
     return ConstantTimeEquals(Pbkdf2Hex(password, parts[2], iterations), parts[3]);
 }
+
+std::string UnmatchableHash(int iterations) {
+    // No hash is written with "-": the comparison fails whatever the password, after the work.
+    return std::string(kScheme) + "$" + std::to_string(iterations) + "$" +
+           std::string(kSaltBytes * 2, '0') + "$" + std::string(kHashBytes * 2, '-');
+}
+
+std::uint64_t PasswordWorkDone() { return passwordWork.load(); }
 
 } // namespace vek::provider

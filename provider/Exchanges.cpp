@@ -90,6 +90,11 @@ std::vector<UpdateItem> UpdateItems(const RequestTarget& target) {
     return items;
 }
 
+// The registration's replies: one may carry a client key, so none is kept by any cache.
+Reply RegistrationReply(int status, std::string xml) {
+    return {status, std::move(xml), kXml, {{"Cache-Control", "no-store"}}};
+}
+
 std::int64_t Now() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
@@ -108,23 +113,30 @@ std::string ClientVersion(std::string_view userAgent) {
     return std::string(userAgent.substr(kPrefix.size(), slash - kPrefix.size()));
 }
 
-Reply Exchanges::Register(std::string_view rawTarget) {
+Reply Exchanges::Register(std::string_view rawTarget, std::string_view peer,
+                          RegistrationThrottle& throttle) {
     const auto target = ParseRequestTarget(UnescapeRequestTarget(rawTarget));
     const auto email = target.Single("email");
     const auto password = target.Single("pass");
     if (!email || !password)
-        return {400, RefusalXml("missing e-mail or password"), "text/xml"};
+        return RegistrationReply(400, RefusalXml("missing e-mail or password"));
     const std::string decodedEmail = PercentDecode(*email);
     const std::string decodedPassword = PercentDecode(*password);
     if (!IsValidEmail(decodedEmail) || !IsValidPassword(decodedPassword)) {
-        return {403, RefusalXml("invalid e-mail or password"), "text/xml"};
+        return RegistrationReply(403, RefusalXml("invalid e-mail or password"));
     }
+    const auto now = RegistrationThrottle::Clock::now();
+    if (throttle.Paused(decodedEmail, peer, now) > RegistrationThrottle::Clock::duration::zero())
+        return RegistrationReply(403, RefusalXml("too many failed attempts; try again later"));
     const auto login = store_.Authenticate(decodedEmail, decodedPassword);
-    if (!login)
-        return {403, RefusalXml("invalid e-mail or password"), "text/xml"};
+    if (!login) {
+        throttle.Failed(decodedEmail, peer, RegistrationThrottle::Clock::now());
+        return RegistrationReply(403, RefusalXml("invalid e-mail or password"));
+    }
+    throttle.Succeeded(decodedEmail, peer, RegistrationThrottle::Clock::now());
     if (login->banned)
-        return {403, RefusalXml("account banned"), "text/xml"};
-    return {200, RegistrationXml(store_.IssueClient(login->id)), "text/xml"};
+        return RegistrationReply(403, RefusalXml("account banned"));
+    return RegistrationReply(200, RegistrationXml(store_.IssueClient(login->id)));
 }
 
 Reply Exchanges::Unregister(std::string_view rawTarget) {
@@ -155,7 +167,7 @@ Reply Exchanges::Notices(std::string_view rawTarget) {
     if (!request.ok())
         return {403, std::string(kStatus3)};
     if (!request.client->enabled)
-        return {200, DisabledXml(), "text/xml"};
+        return {200, DisabledXml(), kXml};
     const auto lastNotice = MessageId(request.target.Single("lastnotice"));
     const auto lastAlert = MessageId(request.target.Single("lastalert"));
     if (!lastNotice || !lastAlert)
@@ -166,7 +178,7 @@ Reply Exchanges::Notices(std::string_view rawTarget) {
     return {200,
             NoticesXml(account, store_.MessagesAfter(MessageKind::Alert, *lastAlert),
                        store_.MessagesAfter(MessageKind::Notice, *lastNotice)),
-            "text/xml"};
+            kXml};
 }
 
 std::variant<Reply, PendingUpdate> Exchanges::CheckUpdate(std::string_view rawTarget,

@@ -3,6 +3,7 @@
 // request target (as it stood in the request line) and answers with a status and a body.
 // Nothing a request carries is trusted; every refusal is a well-formed answer.
 #include "HttpExchange.h"
+#include "RegistrationThrottle.h"
 #include "Store.h"
 
 #include <string>
@@ -15,8 +16,10 @@ class Exchanges {
 public:
     explicit Exchanges(Store& store) : store_(store) {}
 
-    // "client/register.php?email=...&pass=..." (HTTPS only; the caller refuses plain HTTP).
-    Reply Register(std::string_view rawTarget);
+    // "client/register.php?email=...&pass=..." (HTTPS only; the caller refuses plain HTTP),
+    // from the peer's address; the throttle holds back and counts the failures.
+    Reply Register(std::string_view rawTarget, std::string_view peer,
+                   RegistrationThrottle& throttle);
     // "client/unregister.php?email=<client id>", signed.
     Reply Unregister(std::string_view rawTarget);
     // "list-hosts.php?email=<client id>", signed.

@@ -34,6 +34,9 @@ std::string ReplyBytes(const Reply& reply, bool withBody, bool close) {
     out.append("\r\nContent-Length: ").append(std::to_string(reply.body.size())).append("\r\n");
     if (!reply.body.empty())
         out.append("Content-Type: ").append(reply.contentType).append("\r\n");
+    out.append("X-Content-Type-Options: nosniff\r\n");
+    for (const auto& [name, value] : reply.headers)
+        out.append(name).append(": ").append(value).append("\r\n");
     if (close)
         out.append("Connection: close\r\n");
     out.append("\r\n");
@@ -109,7 +112,7 @@ private:
             if (buffer_.size() == 0)
                 return ReadMore();
             error_code error;
-            const std::size_t used = parser_->put(buffer_.data(), error);
+            const std::size_t used = parser_->Put(buffer_.data(), error);
             buffer_.consume(used);
             if (error == http::error::need_more) {
                 if (used == 0)
@@ -148,11 +151,11 @@ private:
         keepAlive_ = parser.keep_alive();
         head_ = parser.method() == "HEAD";
         const std::string_view target = parser.target();
-        const Routes::Route* route = (head_ || parser.method() == "GET")
-                                         ? routes_.Find(target.substr(0, target.find('?')))
-                                         : nullptr;
+        const Routes::Route* route = routes_.Find(target.substr(0, target.find('?')));
         if (route == nullptr)
             return Send({404, "", ""});
+        if (!route->Allows(parser.method()))
+            return Send(route->MethodNotAllowed());
         const HttpRequest request{parser.method(), target, parser.userAgent(), peer_};
         // An exchange waits for the store only, whose own waits are bounded.
         deadline_ = SteadyClock::time_point::max();

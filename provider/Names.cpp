@@ -32,6 +32,21 @@ bool IsValidHostName(std::string_view name) {
            std::all_of(name.begin(), name.end(), [](char c) { return IsNameChar(c) || c == '@'; });
 }
 
+bool IsValidDnsName(std::string_view name) {
+    if (name.empty() || name.size() > 253)
+        return false;
+    while (true) {
+        const auto dot = name.find('.');
+        const std::string_view label = name.substr(0, dot);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-' ||
+            !std::all_of(label.begin(), label.end(), [](char c) { return IsAlnum(c) || c == '-'; }))
+            return false;
+        if (dot == std::string_view::npos)
+            return true;
+        name.remove_prefix(dot + 1);
+    }
+}
+
 bool IsValidGroupName(std::string_view name) {
     return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), IsNameChar);
 }

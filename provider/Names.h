@@ -13,6 +13,9 @@ bool IsValidEmail(std::string_view email);
 bool IsValidPassword(std::string_view password);
 // Letters, digits, "-", "_", "." and "@"; a "." inside; at most 253 characters.
 bool IsValidHostName(std::string_view name);
+// A DNS host name as a certificate names it: labels of 1 to 63 letters, digits and "-" (not
+// first or last), joined by "."; at most 253 characters.
+bool IsValidDnsName(std::string_view name);
 // Letters, digits, "-", "_" and "."; 1 to 64 characters.
 bool IsValidGroupName(std::string_view name);
 // Exactly four fields of 1 to 3 decimal digits, each 0 to 255.

@@ -25,9 +25,20 @@ namespace asio = boost::asio;
 // Registrations check a slow password hash; they share these threads, off the I/O threads.
 constexpr std::size_t kSlowExchangeThreads = 2;
 
+constexpr const char* kTls12Suites = "ECDHE+AESGCM:ECDHE+CHACHA20";
+constexpr const char* kTls13Suites =
+    "TLS_AES_256_GCM_SHA384:TLS_CHACHA20_POLY1305_SHA256:TLS_AES_128_GCM_SHA256";
+
 asio::ssl::context TlsContext(const TlsFiles& files) {
     asio::ssl::context tls(asio::ssl::context::tls_server);
     tls.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_compression);
+    // TLS 1.2 with forward-secret suites only (TLS 1.3's are all forward-secret), whatever the
+    // system's defaults allow.
+    if (SSL_CTX_set_min_proto_version(tls.native_handle(), TLS1_2_VERSION) != 1 ||
+        SSL_CTX_set_cipher_list(tls.native_handle(), kTls12Suites) != 1 ||
+        SSL_CTX_set_ciphersuites(tls.native_handle(), kTls13Suites) != 1) {
+        throw std::runtime_error("cannot set the TLS versions and cipher suites");
+    }
     // An idle connection keeps no TLS buffers.
     SSL_CTX_set_mode(tls.native_handle(), SSL_MODE_RELEASE_BUFFERS);
     boost::system::error_code error;
@@ -70,10 +81,10 @@ struct Provider::Servers {
             const TlsFiles& tlsFiles)
         : log(config.logRequests), limiter(config.limits, log),
           writer(storePath, config.limits.updatesPerCommit), slow(kSlowExchangeThreads),
-          registration(store), tls(TlsContext(tlsFiles)), pool(config.ioThreads) {
+          registration(store), throttle(log), tls(TlsContext(tlsFiles)), pool(config.ioThreads) {
         for (std::size_t i = 0; i < pool.size(); ++i) {
             auto site = std::make_unique<WorkerSite>(storePath);
-            const UpdateServerParts parts{site->exchanges, registration, slow, writer};
+            const UpdateServerParts parts{site->exchanges, registration, throttle, slow, writer};
             site->update = UpdateRoutes(parts, false);
             site->updateTls = UpdateRoutes(parts, true);
             site->echoRoutes = EchoRoutes(site->echo);
@@ -115,6 +126,7 @@ struct Provider::Servers {
     UpdateWriter writer;
     asio::thread_pool slow;
     Exchanges registration;
+    RegistrationThrottle throttle;
     asio::ssl::context tls;
     std::vector<std::unique_ptr<WorkerSite>> sites;
     IoPool pool;
@@ -134,23 +146,41 @@ std::string DefaultDataDir() {
 
 std::string StorePath(const std::string& dataDir) { return dataDir + "/provider.sqlite3"; }
 
+namespace {
+
+// Takes every permission of the group and of others away; throws when that cannot be done.
+void KeepToOwner(const std::filesystem::path& path) {
+    const auto permissions = std::filesystem::status(path).permissions();
+    constexpr auto kOthers = std::filesystem::perms::group_all | std::filesystem::perms::others_all;
+    if ((permissions & kOthers) == std::filesystem::perms::none)
+        return;
+    std::error_code error;
+    std::filesystem::permissions(path, kOthers, std::filesystem::perm_options::remove, error);
+    if (error)
+        throw std::runtime_error("cannot make " + path.string() +
+                                 " owner-only: " + error.message());
+}
+
+} // namespace
+
 std::string PrepareDataDir(const std::string& dataDir) {
-    if (!std::filesystem::exists(dataDir)) {
-        std::filesystem::create_directories(dataDir);
-        std::filesystem::permissions(dataDir, std::filesystem::perms::owner_all);
-    }
+    std::filesystem::create_directories(dataDir);
     const std::string path = StorePath(dataDir);
-    // The store holds the client keys: owner-only, and SQLite gives its -wal and -shm files the
-    // same permissions.
+    // The store holds the client keys and the folder the CA's key: owner-only, however they were
+    // left, and SQLite gives the store's -wal and -shm files the store's permissions.
     const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0)
         throw std::runtime_error("cannot create " + path);
     close(fd);
+    KeepToOwner(dataDir);
+    for (const auto& entry : std::filesystem::directory_iterator(dataDir))
+        KeepToOwner(entry.path());
     return path;
 }
 
 Provider::Provider(ProviderConfig config)
-    : config_(std::move(config)), store_(std::make_unique<Store>(PrepareDataDir(config_.dataDir))) {
+    : config_(std::move(config)),
+      store_(std::make_unique<Store>(PrepareDataDir(config_.dataDir), config_.passwordIterations)) {
 }
 
 Provider::~Provider() { Stop(); }

@@ -3,8 +3,10 @@
 // over HTTP and HTTPS, two HTTP IP-echo servers and two DNS IP-echo servers. Start() binds every
 // endpoint (port 0 takes a free port); the HTTP servers share a few I/O threads, each DNS server
 // has its own. Stop() ends them all.
+#include "Crypto.h"
 #include "Endpoint.h"
 #include "Limits.h"
+#include "ProviderEndpoints.h"
 
 #include <array>
 #include <memory>
@@ -16,13 +18,18 @@ class Store;
 
 struct ProviderConfig {
     std::string dataDir;
-    Endpoint http{"127.0.0.1", 8880};
-    std::string httpsHost = "localhost"; // the name in the server certificate
-    Endpoint https{"127.0.0.1", 8443};
-    std::array<Endpoint, 2> echoHttp{Endpoint{"127.0.0.2", 8881}, Endpoint{"127.0.0.3", 8881}};
-    std::array<Endpoint, 2> echoDns{Endpoint{"127.0.0.2", 8253}, Endpoint{"127.0.0.3", 8253}};
+    // By default the endpoints the program is built to use.
+    Endpoint http{defaults::kHttpAddress, defaults::kHttpPort};
+    std::string httpsHost = defaults::kHttpsHost; // the name in the server certificate
+    Endpoint https{defaults::kHttpsAddress, defaults::kHttpsPort};
+    std::array<Endpoint, 2> echoHttp{
+        Endpoint{defaults::kEchoHttp1Address, defaults::kEchoHttp1Port},
+        Endpoint{defaults::kEchoHttp2Address, defaults::kEchoHttp2Port}};
+    std::array<Endpoint, 2> echoDns{Endpoint{defaults::kEchoDns1Address, defaults::kEchoDnsPort},
+                                    Endpoint{defaults::kEchoDns2Address, defaults::kEchoDnsPort}};
     bool logRequests = true;   // one line per request on stderr: peer, method, path, status
     std::size_t ioThreads = 0; // the HTTP servers' I/O threads; 0: one per processor core
+    int passwordIterations = kPasswordIterations; // of new password hashes (tests lower it)
     Limits limits;
 };
 
@@ -36,7 +43,8 @@ struct BoundEndpoints {
 
 // The data folder's default: $XDG_DATA_HOME/tarvo-provider or ~/.local/share/tarvo-provider.
 std::string DefaultDataDir();
-// Creates the folder (owner-only) when it is missing; returns the store's path in it.
+// Creates the folder when it is missing and the store in it, makes the folder and everything in
+// it owner-only (throws when it cannot); returns the store's path.
 std::string PrepareDataDir(const std::string& dataDir);
 // The store's path in the data folder.
 std::string StorePath(const std::string& dataDir);

@@ -52,8 +52,9 @@ Routes UpdateRoutes(const UpdateServerParts& parts, bool secure) {
     if (secure) {
         routes.AddDeferred(
             "/client/register.php",
-            OffThread(parts.slow, [&registration = parts.registration](const HttpRequest& request) {
-                return registration.Register(request.target);
+            OffThread(parts.slow, [&registration = parts.registration,
+                                   &throttle = parts.throttle](const HttpRequest& request) {
+                return registration.Register(request.target, request.peer, throttle);
             }));
     } else {
         routes.Add("/client/register.php", [](const HttpRequest&) {

@@ -14,6 +14,7 @@ namespace vek::provider {
 struct UpdateServerParts {
     Exchanges& exchanges;           // the worker's own, for the quick exchanges
     Exchanges& registration;        // used on the slow threads
+    RegistrationThrottle& throttle; // of the registrations' failures
     boost::asio::thread_pool& slow; // for the registration
     UpdateWriter& writer;
 };

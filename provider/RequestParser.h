@@ -15,6 +15,8 @@
 #pragma GCC diagnostic pop
 #endif
 
+#include <boost/asio/buffer.hpp>
+
 #include <string>
 #include <string_view>
 
@@ -27,7 +29,10 @@ public:
     std::string_view method() const { return method_; }
     std::string_view target() const { return target_; }
     std::string_view userAgent() const { return userAgent_; }
-    // The status of the refusal for a parse error: 414, 431, 413 or 400.
+    // Parses what it can of the bytes, as put() does, but refuses a request target over the
+    // limit as soon as its bytes show it, before the rest of the head has arrived.
+    std::size_t Put(boost::asio::const_buffer bytes, boost::beast::error_code& ec);
+    // The status of the refusal for a parse error: 414, 431, 413, 501 or 400.
     int RefusalStatus(const boost::beast::error_code& error) const;
 
 private:
@@ -39,7 +44,7 @@ private:
     void on_response_impl(int, string_view, int, error_code&) override {}
     void on_field_impl(boost::beast::http::field name, string_view, string_view value,
                        error_code& ec) override;
-    void on_header_impl(error_code&) override {}
+    void on_header_impl(error_code& ec) override;
     void on_body_init_impl(const boost::optional<std::uint64_t>&, error_code&) override {}
     std::size_t on_body_impl(string_view body, error_code&) override { return body.size(); }
     void on_chunk_header_impl(std::uint64_t, string_view, error_code&) override {}
@@ -53,6 +58,8 @@ private:
     std::string target_;
     std::string userAgent_;
     std::size_t fields_ = 0;
+    std::string transferCodings_; // every Transfer-Encoding field, joined by ","
+    bool transferEncoding_ = false;
     int refusal_ = 0; // set by a limit of our own
 };
 

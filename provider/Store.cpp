@@ -58,7 +58,9 @@ constexpr std::int64_t kHighestMessageId = 214748364;
 
 } // namespace
 
-Store::Store(const std::string& path) : db_(path) {
+Store::Store(const std::string& path, int passwordIterations)
+    : passwordIterations_(passwordIterations),
+      unknownAccountHash_(UnmatchableHash(passwordIterations)), db_(path) {
     WriteTransaction transaction(db_);
     db_.Exec(kSchema);
     transaction.Commit();
@@ -90,12 +92,22 @@ void Store::RequireChange(const char* what) {
         throw StoreRefusal(what);
 }
 
-std::int64_t Store::AddAccount(const std::string& email, const std::string& password) {
+std::int64_t Store::AddAccount(const std::string& email, const std::string& password,
+                               const std::vector<std::string>& hosts,
+                               const std::vector<GroupMembers>& groups) {
     if (!IsValidEmail(email))
         throw StoreRefusal("invalid e-mail address");
     if (!IsValidPassword(password))
         throw StoreRefusal("invalid password");
-    const std::string hash = HashPassword(password);
+    for (const auto& host : hosts) {
+        if (!IsValidHostName(host))
+            throw StoreRefusal("invalid host name " + host);
+    }
+    for (const auto& group : groups) {
+        if (!IsValidGroupName(group.name))
+            throw StoreRefusal("invalid group name " + group.name);
+    }
+    const std::string hash = HashPassword(password, passwordIterations_);
     std::lock_guard lock(mutex_);
     WriteTransaction transaction(db_);
     auto insert = db_.Prepare(
@@ -103,8 +115,44 @@ std::int64_t Store::AddAccount(const std::string& email, const std::string& pass
     insert.Bind(1, email).Bind(2, hash).Run();
     RequireChange("the account exists already");
     const std::int64_t id = db_.LastInsertId();
+    for (const auto& host : hosts)
+        InsertHost(id, host);
+    for (const auto& group : groups)
+        InsertGroup(id, group.name, group.hosts);
     transaction.Commit();
     return id;
+}
+
+void Store::InsertHost(std::int64_t accountId, const std::string& host) {
+    db_.Prepare("INSERT INTO hosts (account_id, name) VALUES (?, ?) ON CONFLICT DO NOTHING")
+        .Bind(1, accountId)
+        .Bind(2, host)
+        .Run();
+    RequireChange("the host exists already");
+}
+
+void Store::InsertGroup(std::int64_t accountId, const std::string& group,
+                        const std::vector<std::string>& hosts) {
+    db_.Prepare("INSERT INTO host_groups (account_id, name) VALUES (?, ?) ON CONFLICT DO NOTHING")
+        .Bind(1, accountId)
+        .Bind(2, group)
+        .Run();
+    std::int64_t groupId = 0;
+    {
+        auto query = db_.Prepare("SELECT id FROM host_groups WHERE account_id = ? AND name = ?");
+        query.Bind(1, accountId).Bind(2, group);
+        query.Step();
+        groupId = query.Int(0);
+    }
+    for (const auto& host : hosts) {
+        const auto hostId = HostId(accountId, host);
+        if (!hostId)
+            throw StoreRefusal("the account has no host " + host);
+        db_.Prepare("INSERT OR IGNORE INTO group_members (group_id, host_id) VALUES (?, ?)")
+            .Bind(1, groupId)
+            .Bind(2, *hostId)
+            .Run();
+    }
 }
 
 void Store::AddHost(const std::string& email, const std::string& host) {
@@ -112,11 +160,7 @@ void Store::AddHost(const std::string& email, const std::string& host) {
         throw StoreRefusal("invalid host name " + host);
     std::lock_guard lock(mutex_);
     WriteTransaction transaction(db_);
-    const std::int64_t account = AccountId(email);
-    auto insert =
-        db_.Prepare("INSERT INTO hosts (account_id, name) VALUES (?, ?) ON CONFLICT DO NOTHING");
-    insert.Bind(1, account).Bind(2, host).Run();
-    RequireChange("the host exists already");
+    InsertHost(AccountId(email), host);
     transaction.Commit();
 }
 
@@ -126,27 +170,7 @@ void Store::AddGroup(const std::string& email, const std::string& group,
         throw StoreRefusal("invalid group name " + group);
     std::lock_guard lock(mutex_);
     WriteTransaction transaction(db_);
-    const std::int64_t account = AccountId(email);
-    db_.Prepare("INSERT INTO host_groups (account_id, name) VALUES (?, ?) ON CONFLICT DO NOTHING")
-        .Bind(1, account)
-        .Bind(2, group)
-        .Run();
-    std::int64_t groupId = 0;
-    {
-        auto query = db_.Prepare("SELECT id FROM host_groups WHERE account_id = ? AND name = ?");
-        query.Bind(1, account).Bind(2, group);
-        query.Step();
-        groupId = query.Int(0);
-    }
-    for (const auto& host : hosts) {
-        const auto hostId = HostId(account, host);
-        if (!hostId)
-            throw StoreRefusal("the account has no host " + host);
-        db_.Prepare("INSERT OR IGNORE INTO group_members (group_id, host_id) VALUES (?, ?)")
-            .Bind(1, groupId)
-            .Bind(2, *hostId)
-            .Run();
-    }
+    InsertGroup(AccountId(email), group, hosts);
     transaction.Commit();
 }
 
@@ -296,21 +320,36 @@ std::vector<HostStatus> Store::ListHosts(const std::optional<std::string>& email
 
 std::optional<AccountLogin> Store::Authenticate(const std::string& email,
                                                 const std::string& password) {
-    std::string hash;
-    AccountLogin login;
+    std::optional<AccountLogin> login;
+    std::string hash = unknownAccountHash_;
     {
         std::lock_guard lock(mutex_);
         auto query = db_.Prepare("SELECT id, banned, password_hash FROM accounts WHERE email = ?");
         query.Bind(1, email);
-        if (!query.Step())
-            return std::nullopt;
-        login = {query.Int(0), query.Int(1) != 0};
-        hash = query.Text(2);
+        if (query.Step()) {
+            login = AccountLogin{query.Int(0), query.Int(1) != 0};
+            hash = query.Text(2);
+        }
     }
     // The slow hash runs outside the lock so it does not hold up other requests.
-    if (!VerifyPassword(password, hash))
+    if (!VerifyPassword(password, hash) || !login)
         return std::nullopt;
+    if (HashIterations(hash) < passwordIterations_)
+        Rehash(login->id, password, hash);
     return login;
+}
+
+void Store::Rehash(std::int64_t accountId, const std::string& password,
+                   const std::string& oldHash) {
+    const std::string hash = HashPassword(password, passwordIterations_);
+    std::lock_guard lock(mutex_);
+    WriteTransaction transaction(db_);
+    db_.Prepare("UPDATE accounts SET password_hash = ? WHERE id = ? AND password_hash = ?")
+        .Bind(1, hash)
+        .Bind(2, accountId)
+        .Bind(3, oldHash)
+        .Run();
+    transaction.Commit();
 }
 
 std::optional<ClientRecord> Store::FindClient(const std::string& clientId,

@@ -3,6 +3,7 @@
 // barred client versions and the operator's echo address. One connection per Store, used under
 // a mutex, so a Store may be shared by every server thread; other processes (the operator's
 // commands) open their own Store on the same file, and WAL with BEGIN IMMEDIATE keeps both safe.
+#include "Crypto.h"
 #include "ReplyCode.h"
 #include "Sqlite.h"
 
@@ -68,6 +69,12 @@ struct HostStatus {
     std::int64_t changedAt = 0; // seconds since 1970, 0 when never updated
 };
 
+// A group of an account and its hosts, by name.
+struct GroupMembers {
+    std::string name;
+    std::vector<std::string> hosts;
+};
+
 struct UpdateItem {
     bool isGroup = false;
     std::string name;
@@ -86,13 +93,18 @@ using UpdateOutcome = std::optional<std::vector<ReplyCode>>;
 
 class Store {
 public:
-    explicit Store(const std::string& path);
+    // New password hashes take passwordIterations (tests lower it); a password checked right
+    // against a hash of fewer is hashed again.
+    explicit Store(const std::string& path, int passwordIterations = kPasswordIterations);
 
     // How long a statement waits for a lock another connection holds (kBusyTimeout at first).
     void SetBusyTimeout(std::chrono::milliseconds timeout);
 
     // Operator side.
-    std::int64_t AddAccount(const std::string& email, const std::string& password);
+    // The account with its hosts and groups, all or nothing.
+    std::int64_t AddAccount(const std::string& email, const std::string& password,
+                            const std::vector<std::string>& hosts = {},
+                            const std::vector<GroupMembers>& groups = {});
     void AddHost(const std::string& email, const std::string& host);
     void AddGroup(const std::string& email, const std::string& group,
                   const std::vector<std::string>& hosts);
@@ -109,6 +121,7 @@ public:
     std::vector<HostStatus> ListHosts(const std::optional<std::string>& email);
 
     // Server side.
+    // An unknown e-mail costs the same password check as a known one with a wrong password.
     std::optional<AccountLogin> Authenticate(const std::string& email, const std::string& password);
     ClientCredentials IssueClient(std::int64_t accountId);
     // The client, and whether the operator barred that client version ("" is never barred): one
@@ -130,7 +143,12 @@ public:
 private:
     std::int64_t AccountId(const std::string& email);
     std::optional<std::int64_t> HostId(std::int64_t accountId, const std::string& host);
+    void InsertHost(std::int64_t accountId, const std::string& host);
+    void InsertGroup(std::int64_t accountId, const std::string& group,
+                     const std::vector<std::string>& hosts);
     ClientCredentials InsertClient(std::int64_t accountId);
+    // Replaces the account's hash by one of the current iteration count, unless it changed.
+    void Rehash(std::int64_t accountId, const std::string& password, const std::string& oldHash);
     std::vector<ReplyCode> ApplyItems(const PendingUpdate& update);
     ReplyCode UpdateHost(std::int64_t accountId, const std::string& name,
                          const std::string& address, std::int64_t now);
@@ -142,6 +160,8 @@ private:
     void UpdateOne(const char* sql, const Value& value, const std::string& key,
                    const char* missing);
 
+    const int passwordIterations_;
+    const std::string unknownAccountHash_; // checked when the e-mail has no account
     std::mutex mutex_;
     Database db_;
 };

@@ -33,8 +33,8 @@ std::string Html(const Page& page) {
 
 void AddWebPages(Routes& routes) {
     for (const Page& page : kPages) {
-        routes.Add(std::string(page.path), [html = Html(page)](const HttpRequest&) {
-            return Reply{200, html, "text/html"};
+        routes.AddPage(std::string(page.path), [html = Html(page)](const HttpRequest&) {
+            return Reply{200, html, kHtml};
         });
     }
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -66,8 +67,10 @@ std::optional<ParsedReply> ParseReply(const std::string& received) {
 
 class LoadThread {
 public:
-    LoadThread(const Endpoint& server, const Load& load, Clock::time_point end)
-        : server_(Address(server.address, server.port)), load_(load), end_(end) {}
+    LoadThread(const Endpoint& server, const Load& load, const std::string& firstSource,
+               Clock::time_point end)
+        : server_(Address(server.address, server.port)), load_(load), firstSource_(firstSource),
+          end_(end) {}
 
     void Add(std::size_t index) {
         Connection connection;
@@ -105,7 +108,7 @@ public:
 private:
     void Open(Connection& connection) {
         connection.fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const sockaddr_in source = Address(SourceAddressOf(connection.index), 0);
+        const sockaddr_in source = Address(SourceAddressOf(connection.index, firstSource_), 0);
         const int one = 1;
         setsockopt(connection.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         if (bind(connection.fd, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0 ||
@@ -173,6 +176,7 @@ private:
 
     const sockaddr_in server_;
     const Load& load_;
+    const std::string firstSource_;
     const Clock::time_point end_;
     std::vector<Connection> connections_;
 };
@@ -187,16 +191,22 @@ double Percentile(std::vector<std::uint32_t>& values, double fraction) {
 
 } // namespace
 
-std::string SourceAddressOf(std::size_t connection) {
-    const std::size_t block = connection / kPerSource;
-    return "127.0.1." + std::to_string(1 + block);
+std::string SourceAddressOf(std::size_t connection, const std::string& firstSource) {
+    in_addr address{};
+    if (inet_pton(AF_INET, firstSource.c_str(), &address) != 1)
+        throw std::invalid_argument("not an IPv4 address: " + firstSource);
+    address.s_addr =
+        htonl(ntohl(address.s_addr) + static_cast<std::uint32_t>(connection / kPerSource));
+    char text[INET_ADDRSTRLEN];
+    return inet_ntop(AF_INET, &address, text, sizeof text);
 }
 
 LoadResult RunLoad(const Endpoint& server, std::size_t connections,
-                   std::chrono::duration<double> duration, const Load& load) {
+                   std::chrono::duration<double> duration, const Load& load,
+                   const std::string& firstSource) {
     const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(duration);
     const std::size_t threadCount = std::min(connections, kMaxThreads);
-    std::vector<LoadThread> loads(threadCount, LoadThread(server, load, end));
+    std::vector<LoadThread> loads(threadCount, LoadThread(server, load, firstSource, end));
     for (std::size_t i = 0; i < connections; ++i)
         loads[i % threadCount].Add(i);
     std::vector<std::thread> threads;

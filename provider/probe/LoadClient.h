@@ -1,7 +1,8 @@
 #pragma once
 // A closed-loop HTTP load on loopback: many keep-alive connections, each with one request in
 // flight (the next sent when its reply arrives), served by a few threads that poll their
-// connections. Connections come from several source addresses (127.0.1.1 and on, 32 from each),
+// connections. Connections come from several source addresses (127.0.1.1 and on unless told
+// otherwise, 32 from each),
 // as peers of their own. Every wait is bounded.
 #include "Endpoint.h"
 
@@ -31,10 +32,17 @@ struct Load {
         check;
 };
 
-LoadResult RunLoad(const Endpoint& server, std::size_t connections,
-                   std::chrono::duration<double> duration, const Load& load);
+inline constexpr const char* kFirstSourceAddress = "127.0.1.1";
 
-// The loopback address of the connection's peer: 127.0.1.1 for the first 32, and so on.
-std::string SourceAddressOf(std::size_t connection);
+// firstSource: the source address of the first 32 connections; the next 32 come from the next
+// address, and so on.
+LoadResult RunLoad(const Endpoint& server, std::size_t connections,
+                   std::chrono::duration<double> duration, const Load& load,
+                   const std::string& firstSource = kFirstSourceAddress);
+
+// The loopback address of the connection's peer: firstSource for the first 32, the address after
+// it for the next 32, and so on.
+std::string SourceAddressOf(std::size_t connection,
+                            const std::string& firstSource = kFirstSourceAddress);
 
 } // namespace vek::provider::probe

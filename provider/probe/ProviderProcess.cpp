@@ -63,20 +63,22 @@ pid_t Spawn(const std::vector<std::string>& args, int out) {
 } // namespace
 
 ProviderProcess::ProviderProcess(const std::string& program, const std::string& dataDir,
-                                 const std::vector<std::string>& extraArgs) {
+                                 const std::vector<std::string>& extraArgs,
+                                 const ServerAddresses& addresses) {
+    const std::string echoes = addresses.echo1 + ":0," + addresses.echo2 + ":0";
     std::vector<std::string> args = {program,
                                      "--data",
                                      dataDir,
                                      "serve",
                                      "--quiet",
                                      "--http",
-                                     "127.0.0.1:0",
+                                     addresses.update + ":0",
                                      "--https",
-                                     "127.0.0.1:0",
+                                     addresses.update + ":0",
                                      "--echo-http",
-                                     "127.0.0.2:0,127.0.0.3:0",
+                                     echoes,
                                      "--echo-dns",
-                                     "127.0.0.2:0,127.0.0.3:0"};
+                                     echoes};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)

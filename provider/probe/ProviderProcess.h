@@ -14,12 +14,22 @@
 
 namespace vek::provider::probe {
 
+// The loopback addresses the process serves on: the update server (HTTP and HTTPS), and the
+// first and second echo servers (HTTP and DNS).
+struct ServerAddresses {
+    std::string update = "127.0.0.1";
+    std::string echo1 = "127.0.0.2";
+    std::string echo2 = "127.0.0.3";
+};
+
 class ProviderProcess {
 public:
-    // Runs `program --data dataDir serve --quiet` on port 0 everywhere (plus extraArgs) and waits
-    // at most 30 s for its "ready" line; throws std::runtime_error when it does not come.
+    // Runs `program --data dataDir serve --quiet` on port 0 of those addresses (plus extraArgs)
+    // and waits at most 30 s for its "ready" line; throws std::runtime_error when it does not
+    // come.
     ProviderProcess(const std::string& program, const std::string& dataDir,
-                    const std::vector<std::string>& extraArgs = {});
+                    const std::vector<std::string>& extraArgs = {},
+                    const ServerAddresses& addresses = {});
     ProviderProcess(const ProviderProcess&) = delete;
     ProviderProcess& operator=(const ProviderProcess&) = delete;
     ~ProviderProcess();

@@ -98,12 +98,27 @@ TEST_F(AdminCommandsTest, RefusedAndMistypedCommandsSaySoAndChangeNothing) {
         {{"ban", "nobody@example.com"}, 1},
         {{"account", "add", kEmail, "again"}, 1},
         {{"account", "add", "bad address", "x"}, 1},
+        {{"account", "add", "@example.com", "x"}, 1},
+        {{"account", "add", "user@", "x"}, 1},
         {{"host", "add", kEmail, "no_dot"}, 1},
         {{"host", "add", kEmail, "office.user.example"}, 1},
         {{"group", "add", kEmail, "g", "missing.example"}, 1},
         {{"group", "add", kEmail, "bad|name", "office.user.example"}, 1},
         {{"echo", "set", "256.1.1.1"}, 1},
         {{"client", "disable", "unknown"}, 1},
+        {{"ban", kEmail, "extra"}, 2},
+        {{"echo", "clear", "--force"}, 2},
+        {{"serve", "--htpp", "127.0.0.1:0"}, 2},
+        {{"account", "set", kEmail, "--intreval", "5"}, 2},
+        {{"account", "set", kEmail, "--interval", "1e9"}, 2},
+        {{"account", "set", kEmail, "--interval", "5", "--interval", "6"}, 2},
+        {{"account", "set", kEmail, "--interval", "5", "--enhanced", "maybe"}, 2},
+        {{"account", "set", kEmail, "--error", "x", "--no-error"}, 2},
+        {{"account", "add", "new@example.com", "pw", "--host", "bad name"}, 1},
+        {{"account", "add", "new@example.com", "pw", "--host", "office.user.example"}, 1},
+        {{"account", "add", "new@example.com", "pw", "--host", "a.new.example", "--group",
+          "g=a.new.example,b.new.example"},
+         1},
     };
     for (const auto& c : cases) {
         const auto outcome = Run(c.words);
@@ -113,6 +128,10 @@ TEST_F(AdminCommandsTest, RefusedAndMistypedCommandsSaySoAndChangeNothing) {
     EXPECT_EQ(Signed("/list-hosts.php?email=" + client_.id).body,
               "#,-.user.example|#,lake.other.example|#,office.user.example|"
               "all,home.user.example|family,cabin.user.example|family,home.user.example\n");
+    EXPECT_NE(Signed("/notices.php?email=" + client_.id + "&lastnotice=0&lastalert=0")
+                  .body.find("<remoteinterval>600000</remoteinterval>"),
+              std::string::npos);
+    EXPECT_EQ(Run({"ban", "new@example.com"}).code, 1); // no account was made
 }
 
 } // namespace

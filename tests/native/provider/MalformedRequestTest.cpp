@@ -53,6 +53,39 @@ TEST_F(MalformedRequestTest, GarbageRequestLinesAreRefusedAndTheServerGoesOn) {
     ExpectUpdateServerAnswers();
 }
 
+TEST_F(MalformedRequestTest, ABodyNotFramedByChunkedLastIsRefusedBeforeItIsRead) {
+    // The body is a request of its own: read as one, it would be answered too.
+    const std::string body = "GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const std::string chunked = "0\r\n\r\n" + body;
+    const struct {
+        const char* codings;
+        std::string rest;
+        const char* statusLines;
+    } cases[] = {
+        {"chunked", chunked, "200 200"},
+        {"gzip, chunked", chunked, "200 200"},
+        {"Chunked;x=1", chunked, "200 200"},
+        {"chunked, identity", body, "400"},
+        {"gzip", body, "400"},
+        {"chunked, chunked", chunked, "400"},
+        {"", body, "400"},
+        {"xchunked", body, "501"},
+        {"chunked, br", chunked, "501"},
+    };
+    for (const auto& c : cases) {
+        const std::string received = RawConversation(
+            bound_.http, std::string("GET / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: ") +
+                             c.codings + "\r\n\r\n" + c.rest);
+        std::string statusLines;
+        for (auto at = received.find("HTTP/1.1 "); at != std::string::npos;
+             at = received.find("HTTP/1.1 ", at + 1)) {
+            statusLines += (statusLines.empty() ? "" : " ") + received.substr(at + 9, 3);
+        }
+        EXPECT_EQ(statusLines, c.statusLines) << c.codings;
+    }
+    ExpectUpdateServerAnswers();
+}
+
 TEST_F(MalformedRequestTest, MissingAndOddParametersOfEverySignedExchangeAreRefused) {
     const std::string targets[] = {
         "/vekupdate.php",

@@ -21,6 +21,7 @@ void ProviderTest::SetUp() {
     config.echoHttp = {Endpoint{"127.0.0.2", 0}, Endpoint{"127.0.0.3", 0}};
     config.echoDns = {Endpoint{"127.0.0.2", 0}, Endpoint{"127.0.0.3", 0}};
     config.logRequests = logRequests_;
+    config.passwordIterations = kTestPasswordIterations;
     provider_ = std::make_unique<Provider>(config);
     bound_ = provider_->Start();
 

@@ -14,6 +14,8 @@ namespace vek::provider::test {
 
 inline constexpr const char* kEmail = "user@example.com";
 inline constexpr const char* kPassword = "right pass&=%+";
+// The fixture's password hashes: quick, since each test hashes a few.
+inline constexpr int kTestPasswordIterations = 1000;
 
 // A fresh folder under /tmp, removed with everything in it at the end of its scope.
 class TempDir {

@@ -15,6 +15,11 @@ class RegistrationTest : public ProviderTest {
 protected:
     httplib::Result Register(const std::string& email, const std::string& password,
                              const std::string& caPath) {
+        // As the client's HTTPS path does: URL-encoded values, the target escaped for the
+        // request line.
+        return RegisterWith("email=" + URLEncode(email) + "&pass=" + URLEncode(password), caPath);
+    }
+    httplib::Result RegisterWith(const std::string& query, const std::string& caPath) {
         httplib::SSLClient https("localhost", bound_.https.port);
         https.set_url_encode(false);
         https.set_connection_timeout(2);
@@ -22,10 +27,7 @@ protected:
         https.enable_server_certificate_verification(true);
         if (!caPath.empty())
             https.set_ca_cert_path(caPath.c_str());
-        // As the client's HTTPS path does: URL-encoded values, the target escaped for the
-        // request line.
-        return https.Get(EscapeRequestTarget("/client/register.php?email=" + URLEncode(email) +
-                                             "&pass=" + URLEncode(password)));
+        return https.Get(EscapeRequestTarget("/client/register.php?" + query));
     }
 };
 
@@ -50,6 +52,11 @@ TEST_F(RegistrationTest, EveryEncodedCharacterOfTheCredentialsArrivesIntact) {
     const auto reply = Register(email, password, bound_.caCertPath);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->status, 200);
+    // Escapes decode in either case: "%6f" is "o" as "%6F" is.
+    const auto lowerCase = RegisterWith(
+        "email=us%65r%40ex%61mple.c%6fm&pass=right%20pass%26%3d%25%2b", bound_.caCertPath);
+    ASSERT_TRUE(lowerCase);
+    EXPECT_EQ(lowerCase->status, 200);
 }
 
 TEST_F(RegistrationTest, RefusalsAreNotRegistrations) {

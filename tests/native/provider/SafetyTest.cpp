@@ -1,11 +1,15 @@
 // Secrets stay out of the store's plain text and out of the request log.
 #include "ProviderFixture.h"
 
+#include "Certificates.h"
+#include "Commands.h"
 #include "Crypto.h"
+#include "Sqlite.h"
 #include "UrlEncode.h"
 
 #include <httplib.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -42,6 +46,63 @@ TEST(PasswordHash, TheStoreFileNeverHoldsThePassword) {
     }
     const std::string bytes = FileBytes(path) + FileBytes(path + "-wal");
     EXPECT_EQ(bytes.find("Unmistakable-Secret-42"), std::string::npos);
+}
+
+TEST(PasswordHash, AHashOfFewerIterationsIsReplacedAtTheNextRightPassword) {
+    TempDir dir;
+    const std::string path = dir.path() + "/store.sqlite3";
+    const auto storedIterations = [&] {
+        Database db(path);
+        auto query = db.Prepare("SELECT password_hash FROM accounts");
+        query.Step();
+        return HashIterations(query.Text(0));
+    };
+    Store(path, 1000).AddAccount("someone@example.com", "secret");
+    Store raised(path, 2000);
+    EXPECT_FALSE(raised.Authenticate("someone@example.com", "wrong"));
+    EXPECT_EQ(storedIterations(), 1000);
+    EXPECT_TRUE(raised.Authenticate("someone@example.com", "secret"));
+    EXPECT_EQ(storedIterations(), 2000);
+    EXPECT_TRUE(Store(path, 1000).Authenticate("someone@example.com", "secret"));
+    EXPECT_EQ(storedIterations(), 2000);
+}
+
+TEST(DataFolder, TheFolderAndEveryFileInItAreOwnerOnlyWheneverTheyAreOpened) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::string data = dir.path() + "/data";
+    // What is not owner-only: the folder (0700) and its files (0600).
+    const auto loose = [&] {
+        std::string text = fs::status(data).permissions() == fs::perms::owner_all ? "" : "folder";
+        for (const auto& entry : fs::directory_iterator(data)) {
+            if (entry.status().permissions() != (fs::perms::owner_read | fs::perms::owner_write))
+                text += " " + entry.path().filename().string();
+        }
+        return text;
+    };
+    const auto hostsList = [&] {
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code = RunCommand({"--data", data, "hosts", "list"}, in, out, err);
+        return std::to_string(code) + " " + err.str();
+    };
+    Store(PrepareDataDir(data)).AddAccount("someone@example.com", "secret");
+    EnsureCertificates(data, "localhost");
+    EXPECT_EQ(loose(), "");
+
+    fs::permissions(data, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+    for (const auto& entry : fs::directory_iterator(data))
+        fs::permissions(entry.path(), fs::perms::group_read | fs::perms::others_read,
+                        fs::perm_options::add);
+    EXPECT_EQ(hostsList(), "0 ");
+    EXPECT_EQ(loose(), "");
+
+    // A file whose permissions cannot be changed stops every command that opens the folder.
+    fs::create_symlink("/proc/self/stat", data + "/unchangeable");
+    const std::string refused = hostsList();
+    EXPECT_EQ(refused.substr(0, 2), "1 ");
+    EXPECT_NE(refused.find("owner-only"), std::string::npos) << refused;
 }
 
 // The request log goes to stderr; capture it for the whole life of one provider.

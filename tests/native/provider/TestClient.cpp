@@ -55,28 +55,39 @@ bool Complete(const std::string& received) {
     return received.size() - (headerEnd + 4) >= std::stoul(received.substr(length + 16));
 }
 
-} // namespace
-
-HttpReply RawHttp(const Endpoint& server, const std::string& request,
-                  const std::string& sourceAddress) {
+// The bytes received after sending the request, until `enough` says so or the server closes.
+std::string Converse(const Endpoint& server, const std::string& request,
+                     const std::string& sourceAddress, bool (*enough)(const std::string&)) {
     const int sock = Socket(SOCK_STREAM, sourceAddress);
     const sockaddr_in to = Address(server.address, server.port);
-    HttpReply reply;
+    std::string received;
     if (connect(sock, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) {
         send(sock, request.data(), request.size(), MSG_NOSIGNAL);
-        std::string received;
         char buffer[4096];
-        for (ssize_t n; !Complete(received) && (n = recv(sock, buffer, sizeof buffer, 0)) > 0;) {
+        for (ssize_t n; !enough(received) && (n = recv(sock, buffer, sizeof buffer, 0)) > 0;) {
             received.append(buffer, static_cast<std::size_t>(n));
-        }
-        if (received.rfind("HTTP/1.", 0) == 0 && received.size() >= 12) {
-            reply.status = std::stoi(received.substr(9, 3));
-            const auto headerEnd = received.find("\r\n\r\n");
-            if (headerEnd != std::string::npos)
-                reply.body = received.substr(headerEnd + 4);
         }
     }
     close(sock);
+    return received;
+}
+
+} // namespace
+
+std::string RawConversation(const Endpoint& server, const std::string& request) {
+    return Converse(server, request, "", [](const std::string&) { return false; });
+}
+
+HttpReply RawHttp(const Endpoint& server, const std::string& request,
+                  const std::string& sourceAddress) {
+    const std::string received = Converse(server, request, sourceAddress, Complete);
+    HttpReply reply;
+    if (received.rfind("HTTP/1.", 0) == 0 && received.size() >= 12) {
+        reply.status = std::stoi(received.substr(9, 3));
+        const auto headerEnd = received.find("\r\n\r\n");
+        if (headerEnd != std::string::npos)
+            reply.body = received.substr(headerEnd + 4);
+    }
     return reply;
 }
 

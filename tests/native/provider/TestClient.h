@@ -19,6 +19,9 @@ struct HttpReply {
 // Sends the bytes as they are and reads the answer until the server closes the connection.
 HttpReply RawHttp(const Endpoint& server, const std::string& request,
                   const std::string& sourceAddress = "");
+// Sends the bytes as they are and returns every byte received until the server closes the
+// connection (or stays silent for two seconds).
+std::string RawConversation(const Endpoint& server, const std::string& request);
 // "GET <target> HTTP/1.1" with Host, User-Agent and "Connection: close".
 HttpReply HttpGet(const Endpoint& server, const std::string& target,
                   const std::string& userAgent = kUserAgent, const std::string& sourceAddress = "");

@@ -38,10 +38,10 @@ TEST_F(UpdateTest, EveryItemGetsOneLineInRequestOrder) {
     store().AddAccount("other@example.com", "other pass");
     store().AddHost("other@example.com", "their.other.example");
     EXPECT_EQ(Update("h[]=nobody.example&g[]=family&h[]=their.other.example&g[]=nogroup&"
-                     "h[]=-.user.example",
+                     "h[]=-.user.example&h[]=a:b.example",
                      "203.0.113.7"),
               "nobody.example:2\nfamily:11\ntheir.other.example:10\nnogroup:8\n"
-              "-.user.example:1\n");
+              "-.user.example:1\na?b.example:2\n");
     EXPECT_EQ(AddressOf("their.other.example"), "not listed");
     EXPECT_EQ(store().ListHosts("other@example.com")[0].address, "");
 }
@@ -75,6 +75,9 @@ TEST_F(UpdateTest, RefusedRequestsChangeNothing) {
          "office.user.example:4\nfamily:4\n"},
         {"text added after signing", SignedTarget(good, client_.key) + "&h[]=home.user.example",
          "office.user.example:4\nfamily:4\nhome.user.example:4\n"},
+        {"bytes added to the signature",
+         SignedTarget(good, client_.key).insert(SignedTarget(good, client_.key).size() - 1, "AA"),
+         "office.user.example:4\nfamily:4\n"},
         {"no items, bad signature", "/vekupdate.php?email=" + client_.id + tail + "&pass=HMAC{x}",
          "4\n"},
     };
@@ -121,13 +124,29 @@ TEST_F(UpdateTest, SignatureCoversTheTextBeforeTransportEscaping) {
               "a%20b.example:2\noffice.user.example:1\n");
 }
 
+// A query of the update whose signed target, as sent, is `length` bytes long: padded, and
+// each round under another name, until the escaped signature's length lets it fit.
+std::string QueryOfTargetLength(const std::string& query, std::size_t length,
+                                const std::string& key) {
+    for (int round = 0; round < 200; ++round) {
+        const std::string padded = query + "&pad" + std::to_string(round) + "=";
+        const std::size_t sent = SignedTarget("/vekupdate.php?" + padded, key).size();
+        const std::string candidate = padded + std::string(length - sent, 'p');
+        if (SignedTarget("/vekupdate.php?" + candidate, key).size() == length)
+            return candidate;
+    }
+    throw std::runtime_error("no padding fits");
+}
+
 TEST_F(UpdateTest, MalformedUpdatesGetAWellFormedRefusal) {
-    const std::string many = [] {
-        std::string items = "h[]=office.user.example";
-        for (int i = 0; i < 300; ++i)
+    const auto items = [](int count) {
+        std::string items = "h[]=x0.example";
+        for (int i = 1; i < count; ++i)
             items += "&h[]=x" + std::to_string(i) + ".example";
         return items;
-    }();
+    };
+    const std::string many = items(300);
+    const std::string tail = "&email=" + client_.id + "&ip=203.0.113.7";
     struct Case {
         const char* name;
         std::string query;
@@ -140,6 +159,14 @@ TEST_F(UpdateTest, MalformedUpdatesGetAWellFormedRefusal) {
          "h[]=office.user.example&email=" + client_.id + "&ip=1.2.3.256", 400},
         {"no items", "email=" + client_.id + "&ip=203.0.113.7", 400},
         {"too many items", many + "&email=" + client_.id + "&ip=203.0.113.7", 400},
+        {"256 items", items(256) + tail, 200},
+        {"257 items", items(257) + tail, 400},
+        {"a target of 8192 bytes", QueryOfTargetLength("h[]=x.example" + tail, 8192, client_.key),
+         200},
+        {"a target of 8193 bytes", QueryOfTargetLength("h[]=x.example" + tail, 8193, client_.key),
+         414},
+        {"a target of 20000 bytes", QueryOfTargetLength("h[]=x.example" + tail, 20000, client_.key),
+         414},
         {"oversized name",
          "h[]=" + std::string(3000, 'a') + ".example&email=" + client_.id + "&ip=203.0.113.7", 200},
     };
