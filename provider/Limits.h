@@ -27,6 +27,8 @@ struct Limits {
     std::size_t connections = 4096;       // open at once, every server together
     std::size_t connectionsPerPeer = 256; // open at once from one peer address
 
+    std::size_t passwordChecksPerPeer = 8; // registrations waiting for their check (more: 503)
+
     std::size_t updatesPerCommit = 1024; // update requests committed in one store transaction
 };
 

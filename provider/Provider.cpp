@@ -9,7 +9,6 @@
 #include "Store.h"
 
 #include <boost/asio/ssl/context.hpp>
-#include <boost/asio/thread_pool.hpp>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,7 +22,7 @@ namespace {
 namespace asio = boost::asio;
 
 // Registrations check a slow password hash; they share these threads, off the I/O threads.
-constexpr std::size_t kSlowExchangeThreads = 2;
+constexpr std::size_t kPasswordCheckThreads = 2;
 
 asio::ssl::context TlsContext(const TlsFiles& files) {
     asio::ssl::context tls(asio::ssl::context::tls_server);
@@ -69,11 +68,12 @@ struct Provider::Servers {
     Servers(const ProviderConfig& config, Store& store, const std::string& storePath,
             const TlsFiles& tlsFiles)
         : log(config.logRequests), limiter(config.limits, log),
-          writer(storePath, config.limits.updatesPerCommit), slow(kSlowExchangeThreads),
+          writer(storePath, config.limits.updatesPerCommit),
+          passwordChecks(kPasswordCheckThreads, config.limits.passwordChecksPerPeer, log),
           registration(store), tls(TlsContext(tlsFiles)), pool(config.ioThreads) {
         for (std::size_t i = 0; i < pool.size(); ++i) {
             auto site = std::make_unique<WorkerSite>(storePath);
-            const UpdateServerParts parts{site->exchanges, registration, slow, writer};
+            const UpdateServerParts parts{site->exchanges, registration, passwordChecks, writer};
             site->update = UpdateRoutes(parts, false);
             site->updateTls = UpdateRoutes(parts, true);
             site->echoRoutes = EchoRoutes(site->echo);
@@ -104,8 +104,9 @@ struct Provider::Servers {
             pool.Stop();
             running = false;
         }
+        // With the connections' threads ended, the checks still waiting can be dropped.
+        passwordChecks.Stop();
         writer.Stop();
-        slow.join();
         for (auto& server : dns)
             server->Stop();
     }
@@ -113,7 +114,7 @@ struct Provider::Servers {
     ServerLog log;
     ConnectionLimiter limiter;
     UpdateWriter writer;
-    asio::thread_pool slow;
+    PasswordCheckPool passwordChecks;
     Exchanges registration;
     asio::ssl::context tls;
     std::vector<std::unique_ptr<WorkerSite>> sites;

@@ -1,21 +1,27 @@
 // The provider as a process of its own, facing hostile and crashing peers on loopback: slow and
-// idle connections, oversize requests, pipelining, a stop with SIGTERM and a kill under load.
-// The hostile peers come from 127.0.0.50 and up, the good client from 127.0.0.1.
+// idle connections, oversize requests, pipelining, floods of registrations, a stop with SIGTERM
+// and a kill under load. The hostile peers come from 127.0.0.50 and up (127.0.2.1 and up for
+// many addresses), the good client from 127.0.0.1 or 127.0.0.9.
 #include "ProviderFixture.h"
 
 #include "Limits.h"
 #include "Sqlite.h"
+#include "UrlEncode.h"
 #include "probe/ProviderProcess.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <thread>
 
 namespace vek::provider::test {
@@ -49,6 +55,7 @@ public:
     ~Peer() { close(fd_); }
 
     bool connected() const { return connected_; }
+    int fd() const { return fd_; }
     bool Send(std::string_view bytes) {
         return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
                static_cast<ssize_t>(bytes.size());
@@ -90,6 +97,52 @@ private:
     bool connected_ = false;
 };
 
+// A TLS session over a Peer that does not check the server's certificate (the registration
+// tests do); every wait on it is bounded to 2 s.
+class TlsPeer {
+public:
+    TlsPeer(SSL_CTX* context, const Endpoint& server, const std::string& source)
+        : peer_(server, source), ssl_(SSL_new(context)) {
+        SSL_set_fd(ssl_, peer_.fd());
+        connected_ = peer_.connected() && SSL_connect(ssl_) == 1;
+    }
+    TlsPeer(const TlsPeer&) = delete;
+    TlsPeer& operator=(const TlsPeer&) = delete;
+    ~TlsPeer() { SSL_free(ssl_); }
+
+    bool Send(const std::string& bytes) {
+        return connected_ && SSL_write(ssl_, bytes.data(), static_cast<int>(bytes.size())) ==
+                                 static_cast<int>(bytes.size());
+    }
+    // The status of the reply's head, or 0 when none arrived.
+    int ReplyStatus() {
+        std::string received;
+        char buffer[4096];
+        while (received.find("\r\n\r\n") == std::string::npos) {
+            const int n = SSL_read(ssl_, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            received.append(buffer, static_cast<std::size_t>(n));
+        }
+        return received.rfind("HTTP/1.1 ", 0) == 0 ? std::stoi(received.substr(9, 3)) : 0;
+    }
+
+private:
+    Peer peer_;
+    SSL* ssl_;
+    bool connected_ = false;
+};
+
+// Raises this process's open-file limit to `wanted` when its hard limit allows; the provider
+// raises its own.
+bool RaiseOpenFileLimit(rlim_t wanted) {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_max < wanted)
+        return false;
+    limit.rlim_cur = std::max(limit.rlim_cur, wanted);
+    return setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
 class HostileClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -129,9 +182,25 @@ protected:
         return peers;
     }
 
+    // Registrations with the right password sent over TLS, one from each source address given,
+    // their replies not yet read.
+    std::vector<std::unique_ptr<TlsPeer>> Registrations(const std::vector<std::string>& sources) {
+        const std::string request = "GET /client/register.php?email=" + URLEncode(kEmail) +
+                                    "&pass=" + URLEncode(kPassword) +
+                                    " HTTP/1.1\r\nHost: localhost\r\n\r\n";
+        std::vector<std::unique_ptr<TlsPeer>> peers;
+        for (const auto& source : sources) {
+            peers.push_back(std::make_unique<TlsPeer>(tls_.get(), provider_->https, source));
+            EXPECT_TRUE(peers.back()->Send(request)) << source;
+        }
+        return peers;
+    }
+
     TempDir dataDir_;
     ClientCredentials client_;
     std::optional<ProviderProcess> provider_;
+    std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> tls_{SSL_CTX_new(TLS_client_method()),
+                                                           &SSL_CTX_free};
 };
 
 TEST_F(HostileClientTest, SlowAndIdlePeersDoNotDelayAGoodUpdate) {
@@ -246,6 +315,34 @@ TEST_F(HostileClientTest, SigtermStopsTheProviderWithinTwoSecondsWhateverItsPeer
     auto check = store.Prepare("PRAGMA integrity_check");
     ASSERT_TRUE(check.Step());
     EXPECT_EQ(check.Text(0), "ok");
+}
+
+TEST_F(HostileClientTest, SigtermDropsTheRegistrationsWaitingForTheirPasswordCheck) {
+    if (!RaiseOpenFileLimit(1200))
+        GTEST_SKIP() << "the open-file limit cannot be raised to 1200 for 1000 connections";
+    // 1000 checks take about 25 s on two threads; the queue cannot run down before the stop.
+    // Each address sends as many as may wait.
+    std::vector<std::string> sources;
+    for (std::size_t i = 0; i < 1000; ++i)
+        sources.push_back("127.0.2." + std::to_string(1 + i / Limits{}.passwordChecksPerPeer));
+    const auto waiting = Registrations(sources);
+    const auto status = provider_->StopWith(SIGTERM, std::chrono::seconds(2));
+    ASSERT_TRUE(status) << "still running 2 s after SIGTERM";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+}
+
+TEST_F(HostileClientTest, OneAddressFloodingRegistrationsDoesNotDelayAnother) {
+    // As many as one address may connect; those beyond its bound are refused at once.
+    auto flood = Registrations(std::vector<std::string>(Limits{}.connectionsPerPeer, "127.0.0.80"));
+    const auto start = Clock::now();
+    const auto other = Registrations({"127.0.0.9"});
+    EXPECT_EQ(other.front()->ReplyStatus(), 200);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+    std::map<int, int> statuses;
+    for (auto& peer : flood)
+        ++statuses[peer->ReplyStatus()];
+    EXPECT_GT(statuses[503], 0);
+    EXPECT_EQ(statuses[200] + statuses[503], static_cast<int>(flood.size()));
 }
 
 TEST_F(HostileClientTest, AKillUnderLoadLosesNoAcknowledgedUpdate) {
