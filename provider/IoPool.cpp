@@ -9,18 +9,24 @@ namespace {
 
 // Deadlines are seconds long; checking them this often keeps them within a tenth of that.
 constexpr auto kSweepInterval = std::chrono::milliseconds(100);
+// A burst of closes: this many fewer connections open than at the most since the last trim.
+constexpr std::size_t kTrimAfterCloses = 64;
 
 } // namespace
 
-Worker::Worker() : work_(context_.get_executor()), sweep_(context_) {}
+Worker::Worker(MemoryTrim& trim) : trim_(trim), work_(context_.get_executor()), sweep_(context_) {}
 
 Worker::~Worker() { Stop(); }
 
 void Worker::Track(TrackedConnection& connection) {
     connection.slot_ = connections_.insert(connections_.end(), &connection);
+    trim_.Opened();
 }
 
-void Worker::Untrack(TrackedConnection& connection) { connections_.erase(connection.slot_); }
+void Worker::Untrack(TrackedConnection& connection) {
+    connections_.erase(connection.slot_);
+    trim_.Closed();
+}
 
 void Worker::Start() {
     Sweep();
@@ -45,6 +51,7 @@ void Worker::Sweep() {
         // Closing only cancels the connection's operations; none leaves the list meanwhile.
         for (TrackedConnection* connection : connections_)
             connection->CloseIfLate(now);
+        trim_.TrimAfterBurst(kTrimAfterCloses);
         Sweep();
     });
 }
@@ -67,7 +74,7 @@ IoPool::IoPool(std::size_t threads) {
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
     for (std::size_t i = 0; i < threads; ++i)
-        workers_.push_back(std::make_unique<Worker>());
+        workers_.push_back(std::make_unique<Worker>(trim_));
 }
 
 void IoPool::Start() {

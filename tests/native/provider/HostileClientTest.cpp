@@ -6,18 +6,14 @@
 
 #include "Limits.h"
 #include "Sqlite.h"
+#include "TestPeer.h"
 #include "UrlEncode.h"
 #include "probe/ProviderProcess.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <openssl/ssl.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/time.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -31,71 +27,7 @@ using Clock = std::chrono::steady_clock;
 using probe::ProviderProcess;
 
 constexpr long kPeakMemoryLimitKiB = 50 * 1024;
-
-// A TCP connection from a chosen loopback address; every wait on it is bounded to 2 s.
-class Peer {
-public:
-    Peer(const Endpoint& server, const std::string& source)
-        : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        timeval timeout{2, 0};
-        setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-        sockaddr_in from{};
-        from.sin_family = AF_INET;
-        inet_pton(AF_INET, source.c_str(), &from.sin_addr);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(static_cast<std::uint16_t>(server.port));
-        inet_pton(AF_INET, server.address.c_str(), &to.sin_addr);
-        connected_ = bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0 &&
-                     connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-    }
-    Peer(const Peer&) = delete;
-    Peer& operator=(const Peer&) = delete;
-    ~Peer() { close(fd_); }
-
-    bool connected() const { return connected_; }
-    int fd() const { return fd_; }
-    bool Send(std::string_view bytes) {
-        return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(bytes.size());
-    }
-    // What arrives until the peer has `replies` whole replies, the server closes, or 2 s pass.
-    std::string Receive(std::size_t replies = 1) {
-        std::string received;
-        char buffer[4096];
-        while (CountReplies(received) < replies) {
-            const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                break;
-            received.append(buffer, static_cast<std::size_t>(n));
-        }
-        return received;
-    }
-    // Whether the server has closed the connection (an end of file or a reset within 2 s).
-    bool ClosedByServer() {
-        char byte;
-        return recv(fd_, &byte, 1, 0) == 0 || errno == ECONNRESET;
-    }
-
-private:
-    // Whole replies: a head, then as many body bytes as its Content-Length says.
-    static std::size_t CountReplies(const std::string& received) {
-        std::size_t count = 0;
-        for (std::size_t at = 0;; ++count) {
-            const auto headEnd = received.find("\r\n\r\n", at);
-            const auto length = received.find("Content-Length: ", at);
-            if (headEnd == std::string::npos || length == std::string::npos || length > headEnd)
-                return count;
-            at = headEnd + 4 + std::stoul(received.substr(length + 16));
-            if (at > received.size())
-                return count;
-        }
-    }
-
-    int fd_;
-    bool connected_ = false;
-};
+constexpr long kIdleHttpsPeakLimitKiB = 32 * 1024;
 
 // A TLS session over a Peer that does not check the server's certificate (the registration
 // tests do); every wait on it is bounded to 2 s.
@@ -343,6 +275,50 @@ TEST_F(HostileClientTest, OneAddressFloodingRegistrationsDoesNotDelayAnother) {
         ++statuses[peer->ReplyStatus()];
     EXPECT_GT(statuses[503], 0);
     EXPECT_EQ(statuses[200] + statuses[503], static_cast<int>(flood.size()));
+}
+
+TEST_F(HostileClientTest, IdleHttpsConnectionsHoldLittleMemory) {
+#ifdef VEK_SANITIZED
+    GTEST_SKIP() << "the sanitizers' shadow memory would count";
+#endif
+    if (!RaiseOpenFileLimit(1200))
+        GTEST_SKIP() << "the open-file limit cannot be raised to 1200 for 1000 connections";
+    // One I/O thread: once it has closed the probe below, it has served every earlier connection.
+    provider_.emplace(VEK_PROVIDER_PROGRAM, dataDir_.path(),
+                      std::vector<std::string>{"--threads", "1"});
+    std::vector<std::unique_ptr<Peer>> idle;
+    for (int i = 0; i < 1000; ++i) {
+        idle.push_back(
+            std::make_unique<Peer>(provider_->https, "127.0.3." + std::to_string(1 + i / 250)));
+        ASSERT_TRUE(idle.back()->connected()) << i;
+    }
+    Peer probe(provider_->https, "127.0.0.1");
+    probe.Send("not a TLS hello\r\n\r\n");
+    ASSERT_TRUE(probe.ClosedByServer());
+    EXPECT_LT(provider_->PeakMemoryKiB(), kIdleHttpsPeakLimitKiB);
+}
+
+TEST_F(HostileClientTest, MemoryOfClosedConnectionsGoesBackToTheSystem) {
+#ifdef VEK_SANITIZED
+    GTEST_SKIP() << "the sanitizers' shadow memory would count";
+#endif
+    constexpr long kLeftOverKiB = 8 * 1024;
+    const long before = provider_->ResidentMemoryKiB();
+    {
+        // After its handshake, each holds about 70 KB of TLS buffers in the provider.
+        std::vector<std::unique_ptr<TlsPeer>> sessions;
+        for (int i = 0; i < 400; ++i) {
+            sessions.push_back(std::make_unique<TlsPeer>(tls_.get(), provider_->https,
+                                                         "127.0.3." + std::to_string(1 + i / 200)));
+        }
+        ASSERT_GT(provider_->ResidentMemoryKiB(), before + kLeftOverKiB);
+    }
+    // The provider looks for a burst of closes ten times a second.
+    for (const auto until = Clock::now() + std::chrono::seconds(2);
+         provider_->ResidentMemoryKiB() >= before + kLeftOverKiB && Clock::now() < until;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_LT(provider_->ResidentMemoryKiB(), before + kLeftOverKiB);
 }
 
 TEST_F(HostileClientTest, AKillUnderLoadLosesNoAcknowledgedUpdate) {
