@@ -56,9 +56,10 @@ void Worker::Sweep() {
     });
 }
 
-void Worker::Stop() {
-    if (!thread_.joinable())
+void Worker::BeginStop() {
+    if (!thread_.joinable() || stopBegun_)
         return;
+    stopBegun_ = true;
     boost::asio::post(context_, [this] {
         stopping_ = true;
         sweep_.cancel();
@@ -67,7 +68,12 @@ void Worker::Stop() {
     });
     // With every socket closed, the aborted operations finish and run() returns.
     work_.reset();
-    thread_.join();
+}
+
+void Worker::Stop() {
+    BeginStop();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 IoPool::IoPool(std::size_t threads) {
@@ -83,6 +89,9 @@ void IoPool::Start() {
 }
 
 void IoPool::Stop() {
+    // Every worker closes its connections at the same time.
+    for (auto& worker : workers_)
+        worker->BeginStop();
     for (auto& worker : workers_)
         worker->Stop();
 }

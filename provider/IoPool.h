@@ -48,6 +48,8 @@ public:
     void Untrack(TrackedConnection& connection);
 
     void Start();
+    // Has every connection it serves closed and its thread end, without waiting for that.
+    void BeginStop();
     // Closes every connection it serves and joins its thread.
     void Stop();
 
@@ -61,7 +63,8 @@ private:
     boost::asio::io_context context_{1};
     boost::asio::executor_work_guard<boost::asio::io_context::executor_type> work_;
     boost::asio::steady_timer sweep_;
-    bool stopping_ = false;
+    bool stopping_ = false; // on the worker's thread
+    bool stopBegun_ = false;
     std::thread thread_;
 };
 

@@ -30,15 +30,22 @@ bool PasswordCheckPool::Submit(const std::string& peer, Check check) {
     return false;
 }
 
-void PasswordCheckPool::Stop() {
-    std::unordered_map<std::string, std::deque<Check>> dropped;
+void PasswordCheckPool::Close() {
     {
         std::lock_guard lock(mutex_);
         stopped_ = true;
+    }
+    wake_.notify_all();
+}
+
+void PasswordCheckPool::Stop() {
+    Close();
+    std::unordered_map<std::string, std::deque<Check>> dropped;
+    {
+        std::lock_guard lock(mutex_);
         dropped.swap(waiting_);
         turns_.clear();
     }
-    wake_.notify_all();
     for (auto& thread : threads_) {
         if (thread.joinable())
             thread.join();

@@ -3,7 +3,7 @@
 // turns: each thread takes the oldest check of the next peer address in line, so one address
 // that sends many registrations delays another's by one check at most. A peer may have a bounded
 // number of checks waiting; beyond it a check is refused at once (logged once a second at most).
-// Stop() drops the waiting checks and lets the running ones finish.
+// On stop the waiting checks are dropped and the running ones finish.
 #include "ServerLog.h"
 
 #include <condition_variable>
@@ -30,8 +30,10 @@ public:
     // Queues the check in its peer's turn; false (and the check dropped) when the peer already
     // has its bound waiting, or the pool has stopped.
     bool Submit(const std::string& peer, Check check);
-    // Drops the waiting checks on the calling thread, waits for the running ones and joins the
-    // threads. A dropped check ends what it holds here: call it once nothing else can.
+    // From now on no check starts; the waiting ones are kept for Stop to drop.
+    void Close();
+    // Closes, drops the waiting checks on the calling thread, waits for the running ones and
+    // joins the threads. A dropped check ends what it holds here: call it once nothing else can.
     void Stop();
 
 private:

@@ -98,6 +98,8 @@ struct Provider::Servers {
     ~Servers() { Stop(); }
 
     void Stop() {
+        // The running password checks finish while the connections close.
+        passwordChecks.Close();
         if (running) {
             for (auto& listener : listeners)
                 listener->Close();
