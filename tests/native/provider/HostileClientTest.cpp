@@ -1,7 +1,7 @@
 // The provider as a process of its own, facing hostile and crashing peers on loopback: slow and
 // idle connections, oversize requests, pipelining, floods of registrations, a stop with SIGTERM
-// and a kill under load. The hostile peers come from 127.0.0.50 and up (127.0.2.1 and up for
-// many addresses), the good client from 127.0.0.1 or 127.0.0.9.
+// and a kill under load. The hostile peers come from 127.0.0.50 and up (127.0.2.1 and up, or
+// 127.0.3.1 and up, for many addresses), the good client from 127.0.0.1 or 127.0.0.9.
 #include "ProviderFixture.h"
 
 #include "Limits.h"
@@ -73,6 +73,16 @@ bool RaiseOpenFileLimit(rlim_t wanted) {
         return false;
     limit.rlim_cur = std::max(limit.rlim_cur, wanted);
     return setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
+// `count` source addresses, each `perAddress` times in a row: 127.0.<net>.1 and up.
+std::vector<std::string> Sources(std::size_t count, std::size_t perAddress, int net) {
+    std::vector<std::string> sources;
+    for (std::size_t i = 0; i < count; ++i) {
+        sources.push_back("127.0." + std::to_string(net) + "." +
+                          std::to_string(1 + i / perAddress));
+    }
+    return sources;
 }
 
 class HostileClientTest : public ::testing::Test {
@@ -254,10 +264,7 @@ TEST_F(HostileClientTest, SigtermDropsTheRegistrationsWaitingForTheirPasswordChe
         GTEST_SKIP() << "the open-file limit cannot be raised to 1200 for 1000 connections";
     // 1000 checks take about 25 s on two threads; the queue cannot run down before the stop.
     // Each address sends as many as may wait.
-    std::vector<std::string> sources;
-    for (std::size_t i = 0; i < 1000; ++i)
-        sources.push_back("127.0.2." + std::to_string(1 + i / Limits{}.passwordChecksPerPeer));
-    const auto waiting = Registrations(sources);
+    const auto waiting = Registrations(Sources(1000, Limits{}.passwordChecksPerPeer, 2));
     const auto status = provider_->StopWith(SIGTERM, std::chrono::seconds(2));
     ASSERT_TRUE(status) << "still running 2 s after SIGTERM";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
@@ -287,10 +294,9 @@ TEST_F(HostileClientTest, IdleHttpsConnectionsHoldLittleMemory) {
     provider_.emplace(VEK_PROVIDER_PROGRAM, dataDir_.path(),
                       std::vector<std::string>{"--threads", "1"});
     std::vector<std::unique_ptr<Peer>> idle;
-    for (int i = 0; i < 1000; ++i) {
-        idle.push_back(
-            std::make_unique<Peer>(provider_->https, "127.0.3." + std::to_string(1 + i / 250)));
-        ASSERT_TRUE(idle.back()->connected()) << i;
+    for (const auto& source : Sources(1000, 250, 3)) {
+        idle.push_back(std::make_unique<Peer>(provider_->https, source));
+        ASSERT_TRUE(idle.back()->connected());
     }
     Peer probe(provider_->https, "127.0.0.1");
     probe.Send("not a TLS hello\r\n\r\n");
@@ -307,10 +313,8 @@ TEST_F(HostileClientTest, MemoryOfClosedConnectionsGoesBackToTheSystem) {
     {
         // After its handshake, each holds about 70 KB of TLS buffers in the provider.
         std::vector<std::unique_ptr<TlsPeer>> sessions;
-        for (int i = 0; i < 400; ++i) {
-            sessions.push_back(std::make_unique<TlsPeer>(tls_.get(), provider_->https,
-                                                         "127.0.3." + std::to_string(1 + i / 200)));
-        }
+        for (const auto& source : Sources(400, 200, 3))
+            sessions.push_back(std::make_unique<TlsPeer>(tls_.get(), provider_->https, source));
         ASSERT_GT(provider_->ResidentMemoryKiB(), before + kLeftOverKiB);
     }
     // The provider looks for a burst of closes ten times a second.
