@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 namespace vek::provider {
 namespace {
@@ -45,16 +46,16 @@ std::string ReplyBytes(const Reply& reply, bool withBody, bool close) {
     return out;
 }
 
-template <class Stream>
+// A connection served over TLS or not. Over TLS it holds no TLS stream until the peer's first
+// bytes arrive: the stream's buffers (about 34 KB) would otherwise be held by every idle peer.
+template <bool kTls>
 class HttpConnection final : public TrackedConnection,
-                             public std::enable_shared_from_this<HttpConnection<Stream>> {
+                             public std::enable_shared_from_this<HttpConnection<kTls>> {
 public:
-    static constexpr bool kTls = !std::is_same_v<Stream, tcp::socket>;
-
-    HttpConnection(Worker& worker, Stream stream, std::string peer,
+    HttpConnection(Worker& worker, tcp::socket socket, std::string peer,
                    ConnectionLimiter::Admission admission, const ServerSite& site,
-                   const Routes& routes)
-        : worker_(worker), stream_(std::move(stream)), peer_(std::move(peer)),
+                   const Routes& routes, asio::ssl::context* tls)
+        : worker_(worker), socket_(std::move(socket)), tlsContext_(tls), peer_(std::move(peer)),
           admission_(std::move(admission)), site_(site), routes_(routes),
           buffer_(site.limits.headerBlock + kReadSize) {
         worker_.Track(*this);
@@ -62,17 +63,17 @@ public:
     ~HttpConnection() override { worker_.Untrack(*this); }
 
     void Start() {
-        // The TLS handshake counts as part of the first request.
+        // The first request counts from the accept, the TLS handshake included.
         deadline_ = SteadyClock::now() + site_.limits.requestHead;
+        admission_.Serve(worker_.context(), this->weak_from_this());
         if constexpr (kTls) {
-            stream_.async_handshake(asio::ssl::stream_base::server,
-                                    [self = this->shared_from_this()](const error_code& error) {
-                                        if (error)
-                                            return self->Close();
-                                        self->NextRequest();
-                                    });
+            admission_.Idle();
+            socket_.async_wait(tcp::socket::wait_read,
+                               [self = this->shared_from_this()](const error_code& error) {
+                                   self->Handshake(error);
+                               });
         } else {
-            NextRequest();
+            WaitForRequest();
         }
     }
 
@@ -91,19 +92,51 @@ public:
     }
 
 private:
+    using TlsStream = asio::ssl::stream<tcp::socket>;
+    struct NoTls {};
+
     tcp::socket& socket() {
         if constexpr (kTls) {
-            return stream_.next_layer();
+            if (tls_)
+                return tls_->next_layer();
+        }
+        return socket_;
+    }
+
+    decltype(auto) stream() {
+        if constexpr (kTls) {
+            return (*tls_);
         } else {
-            return stream_;
+            return (socket_);
         }
     }
 
+    // Over TLS, once the peer's first bytes have come.
+    void Handshake(const error_code& error) {
+        if (error || !admission_.Busy())
+            return Close();
+        tls_.emplace(std::move(socket_), *tlsContext_);
+        tls_->async_handshake(asio::ssl::stream_base::server,
+                              [self = this->shared_from_this()](const error_code& failed) {
+                                  if (failed)
+                                      return self->Close();
+                                  self->WaitForRequest();
+                              });
+    }
+
+    // After a reply on a kept-alive connection.
     void NextRequest() {
+        firstRequest_ = false;
+        deadline_ = SteadyClock::now() +
+                    (buffer_.size() > 0 ? site_.limits.requestHead : site_.limits.keepAliveIdle);
+        WaitForRequest();
+    }
+
+    void WaitForRequest() {
         parser_.emplace(site_.limits);
         started_ = buffer_.size() > 0; // pipelined bytes are the next request's first
-        deadline_ =
-            SteadyClock::now() + (started_ ? site_.limits.requestHead : site_.limits.keepAliveIdle);
+        if (!started_)
+            admission_.Idle();
         Parse();
     }
 
@@ -128,7 +161,7 @@ private:
         const std::size_t room = buffer_.max_size() - buffer_.size();
         if (room == 0) // a chunk header or field that does not fit
             return Refuse(431);
-        stream_.async_read_some(
+        stream().async_read_some(
             buffer_.prepare(std::min(room, kReadSize)),
             [self = this->shared_from_this()](const error_code& error, std::size_t size) {
                 self->OnRead(error, size);
@@ -140,7 +173,10 @@ private:
             return Close();
         if (!started_) {
             started_ = true;
-            deadline_ = SteadyClock::now() + site_.limits.requestHead;
+            if (!admission_.Busy())
+                return Close();
+            if (!firstRequest_)
+                deadline_ = SteadyClock::now() + site_.limits.requestHead;
         }
         buffer_.commit(size);
         Parse();
@@ -189,7 +225,7 @@ private:
         site_.log.Request(site_.name, peer_, parser_->method(), parser_->target(), reply.status);
         out_ = ReplyBytes(reply, !head_, !keepAlive_);
         deadline_ = SteadyClock::now() + site_.limits.replyWrite;
-        asio::async_write(stream_, asio::buffer(out_),
+        asio::async_write(stream(), asio::buffer(out_),
                           [self = this->shared_from_this()](const error_code& error, std::size_t) {
                               self->OnWritten(error);
                           });
@@ -224,7 +260,9 @@ private:
     }
 
     Worker& worker_;
-    Stream stream_;
+    tcp::socket socket_; // over TLS: until the handshake begins
+    [[no_unique_address]] std::conditional_t<kTls, std::optional<TlsStream>, NoTls> tls_;
+    asio::ssl::context* tlsContext_;
     const std::string peer_;
     ConnectionLimiter::Admission admission_;
     const ServerSite& site_;
@@ -233,6 +271,7 @@ private:
     std::optional<RequestParser> parser_;
     std::string out_;
     SteadyClock::time_point deadline_{};
+    bool firstRequest_ = true;
     bool started_ = false;   // a byte of the current request has arrived
     bool keepAlive_ = false; // the connection stays open after this reply
     bool head_ = false;      // a HEAD request: the reply goes without its body
@@ -246,17 +285,16 @@ private:
 void ServePlain(Worker& worker, tcp::socket socket, std::string peer,
                 ConnectionLimiter::Admission admission, const ServerSite& site,
                 const Routes& routes) {
-    std::make_shared<HttpConnection<tcp::socket>>(worker, std::move(socket), std::move(peer),
-                                                  std::move(admission), site, routes)
+    std::make_shared<HttpConnection<false>>(worker, std::move(socket), std::move(peer),
+                                            std::move(admission), site, routes, nullptr)
         ->Start();
 }
 
 void ServeTls(Worker& worker, tcp::socket socket, std::string peer,
               ConnectionLimiter::Admission admission, const ServerSite& site, const Routes& routes,
               asio::ssl::context& tls) {
-    using TlsStream = asio::ssl::stream<tcp::socket>;
-    std::make_shared<HttpConnection<TlsStream>>(worker, TlsStream(std::move(socket), tls),
-                                                std::move(peer), std::move(admission), site, routes)
+    std::make_shared<HttpConnection<true>>(worker, std::move(socket), std::move(peer),
+                                           std::move(admission), site, routes, &tls)
         ->Start();
 }
 

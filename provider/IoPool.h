@@ -1,7 +1,10 @@
 #pragma once
 // The servers' I/O threads: a fixed number of workers, each an event loop on a thread of its
 // own that serves many connections and never waits for one. A worker checks the deadlines of its
-// connections a few times a second and closes those past theirs; Stop() closes them all.
+// connections a few times a second and closes those past theirs, and after a burst of closes
+// hands the freed memory back to the system; Stop() closes them all.
+#include "MemoryTrim.h"
+
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -33,7 +36,8 @@ private:
 
 class Worker {
 public:
-    Worker();
+    // trim: shared by every worker of the process.
+    explicit Worker(MemoryTrim& trim);
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
     ~Worker();
@@ -44,6 +48,8 @@ public:
     void Untrack(TrackedConnection& connection);
 
     void Start();
+    // Has every connection it serves closed and its thread end, without waiting for that.
+    void BeginStop();
     // Closes every connection it serves and joins its thread.
     void Stop();
 
@@ -53,10 +59,12 @@ private:
     // The connections first: the context below is destroyed before them, and with it the
     // handlers that still hold connections, which untrack themselves.
     std::list<TrackedConnection*> connections_;
+    MemoryTrim& trim_;
     boost::asio::io_context context_{1};
     boost::asio::executor_work_guard<boost::asio::io_context::executor_type> work_;
     boost::asio::steady_timer sweep_;
-    bool stopping_ = false;
+    bool stopping_ = false; // on the worker's thread
+    bool stopBegun_ = false;
     std::thread thread_;
 };
 
@@ -74,6 +82,7 @@ public:
     void Stop();
 
 private:
+    MemoryTrim trim_;
     std::vector<std::unique_ptr<Worker>> workers_;
     std::atomic<std::size_t> next_{0};
 };

@@ -9,7 +9,6 @@
 #include "Store.h"
 
 #include <boost/asio/ssl/context.hpp>
-#include <boost/asio/thread_pool.hpp>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,7 +22,7 @@ namespace {
 namespace asio = boost::asio;
 
 // Registrations check a slow password hash; they share these threads, off the I/O threads.
-constexpr std::size_t kSlowExchangeThreads = 2;
+constexpr std::size_t kPasswordCheckThreads = 2;
 
 constexpr const char* kTls12Suites = "ECDHE+AESGCM:ECDHE+CHACHA20";
 constexpr const char* kTls13Suites =
@@ -80,11 +79,13 @@ struct Provider::Servers {
     Servers(const ProviderConfig& config, Store& store, const std::string& storePath,
             const TlsFiles& tlsFiles)
         : log(config.logRequests), limiter(config.limits, log),
-          writer(storePath, config.limits.updatesPerCommit), slow(kSlowExchangeThreads),
+          writer(storePath, config.limits.updatesPerCommit),
+          passwordChecks(kPasswordCheckThreads, config.limits.passwordChecksPerPeer, log),
           registration(store), throttle(log), tls(TlsContext(tlsFiles)), pool(config.ioThreads) {
         for (std::size_t i = 0; i < pool.size(); ++i) {
             auto site = std::make_unique<WorkerSite>(storePath);
-            const UpdateServerParts parts{site->exchanges, registration, throttle, slow, writer};
+            const UpdateServerParts parts{site->exchanges, registration, throttle, passwordChecks,
+                                          writer};
             site->update = UpdateRoutes(parts, false);
             site->updateTls = UpdateRoutes(parts, true);
             site->echoRoutes = EchoRoutes(site->echo);
@@ -109,14 +110,17 @@ struct Provider::Servers {
     ~Servers() { Stop(); }
 
     void Stop() {
+        // The running password checks finish while the connections close.
+        passwordChecks.Close();
         if (running) {
             for (auto& listener : listeners)
                 listener->Close();
             pool.Stop();
             running = false;
         }
+        // With the connections' threads ended, the checks still waiting can be dropped.
+        passwordChecks.Stop();
         writer.Stop();
-        slow.join();
         for (auto& server : dns)
             server->Stop();
     }
@@ -124,7 +128,7 @@ struct Provider::Servers {
     ServerLog log;
     ConnectionLimiter limiter;
     UpdateWriter writer;
-    asio::thread_pool slow;
+    PasswordCheckPool passwordChecks;
     Exchanges registration;
     RegistrationThrottle throttle;
     asio::ssl::context tls;

@@ -1,8 +1,7 @@
 #include "ProviderRoutes.h"
 
+#include "ReplyXml.h"
 #include "WebPages.h"
-
-#include <boost/asio/post.hpp>
 
 #include <string>
 
@@ -18,15 +17,20 @@ Reply Guarded(const Exchange& exchange, const HttpRequest& request) {
     }
 }
 
-// A plain exchange run on the slow threads, with a copy of what it reads of the request.
-DeferredExchange OffThread(boost::asio::thread_pool& slow, Exchange exchange) {
-    return [&slow, exchange = std::move(exchange)](const HttpRequest& request, ReplySink reply) {
-        boost::asio::post(
-            slow, [exchange, reply = std::move(reply), method = std::string(request.method),
-                   target = std::string(request.target), userAgent = std::string(request.userAgent),
-                   peer = std::string(request.peer)] {
+// A plain exchange run on the password-check threads in its peer's turn, with a copy of what it
+// reads of the request; 503 at once when the peer has too many waiting.
+DeferredExchange OffThread(PasswordCheckPool& pool, Exchange exchange) {
+    return [&pool, exchange = std::move(exchange)](const HttpRequest& request, ReplySink reply) {
+        const std::string peer(request.peer);
+        const bool queued =
+            pool.Submit(peer, [exchange, reply, method = std::string(request.method),
+                               target = std::string(request.target),
+                               userAgent = std::string(request.userAgent), peer] {
                 reply(Guarded(exchange, HttpRequest{method, target, userAgent, peer}));
             });
+        if (!queued)
+            reply(
+                {503, RefusalXml("too many registrations waiting from this address"), "text/xml"});
     };
 }
 
@@ -50,12 +54,12 @@ Routes UpdateRoutes(const UpdateServerParts& parts, bool secure) {
     Routes routes;
     Exchanges& exchanges = parts.exchanges;
     if (secure) {
-        routes.AddDeferred(
-            "/client/register.php",
-            OffThread(parts.slow, [&registration = parts.registration,
-                                   &throttle = parts.throttle](const HttpRequest& request) {
-                return registration.Register(request.target, request.peer, throttle);
-            }));
+        routes.AddDeferred("/client/register.php",
+                           OffThread(parts.passwordChecks, [&registration = parts.registration,
+                                                            &throttle = parts.throttle](
+                                                               const HttpRequest& request) {
+                               return registration.Register(request.target, request.peer, throttle);
+                           }));
     } else {
         routes.Add("/client/register.php", [](const HttpRequest&) {
             return Reply{403, "registration needs HTTPS\n"};

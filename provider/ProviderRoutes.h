@@ -5,17 +5,16 @@
 #include "EchoAddress.h"
 #include "Exchanges.h"
 #include "HttpExchange.h"
+#include "PasswordCheckPool.h"
 #include "UpdateWriter.h"
-
-#include <boost/asio/thread_pool.hpp>
 
 namespace vek::provider {
 
 struct UpdateServerParts {
-    Exchanges& exchanges;           // the worker's own, for the quick exchanges
-    Exchanges& registration;        // used on the slow threads
-    RegistrationThrottle& throttle; // of the registrations' failures
-    boost::asio::thread_pool& slow; // for the registration
+    Exchanges& exchanges;              // the worker's own, for the quick exchanges
+    Exchanges& registration;           // used on the password-check threads
+    RegistrationThrottle& throttle;    // of the registrations' failures
+    PasswordCheckPool& passwordChecks; // for the registration
     UpdateWriter& writer;
 };
 

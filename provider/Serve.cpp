@@ -3,6 +3,9 @@
 #include "Provider.h"
 #include "Store.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <charconv>
 #include <csignal>
 #include <iostream>
@@ -13,6 +16,8 @@ namespace {
 
 constexpr const char* kDemoEmail = "demo@example.com";
 constexpr const char* kDemoPassword = "demo-pass";
+// Files the servers hold besides their connections: the store, listeners, DNS sockets, ...
+constexpr rlim_t kOtherFiles = 256;
 
 Endpoint EndpointOption(const std::string& text) {
     const auto endpoint = ParseEndpoint(text);
@@ -61,6 +66,23 @@ ProviderConfig ConfigFrom(const ServeOptions& options) {
     return config;
 }
 
+// Every connection holds a file: the usual soft limit of 1024 would refuse connections long
+// before the connection limit does. Raised as far as the hard limit allows.
+void RaiseOpenFileLimit(std::size_t connections, std::ostream& err) {
+    const rlim_t wanted = connections + kOtherFiles;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    if (limit.rlim_cur < wanted) {
+        limit.rlim_cur = std::min(wanted, limit.rlim_max);
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    if (limit.rlim_cur < wanted) {
+        err << "tarvo-provider: the open-file limit (" << limit.rlim_cur
+            << ") allows fewer connections than the " << connections << " it may serve\n";
+    }
+}
+
 void CreateDemo(Store& store, std::ostream& out) {
     try {
         store.AddAccount(kDemoEmail, kDemoPassword);
@@ -103,6 +125,7 @@ int Serve(const ServeOptions& options, std::ostream& out, std::ostream& err) {
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    RaiseOpenFileLimit(config.limits.connections, err);
 
     Provider provider(config);
     if (options.demo)

@@ -150,14 +150,18 @@ std::optional<int> ProviderProcess::StopWith(int signal, std::chrono::millisecon
     return status;
 }
 
-long ProviderProcess::PeakMemoryKiB() const {
+long ProviderProcess::StatusKiB(const std::string& field) const {
     std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(field.size()));
     }
     return -1;
 }
+
+long ProviderProcess::PeakMemoryKiB() const { return StatusKiB("VmHWM:"); }
+
+long ProviderProcess::ResidentMemoryKiB() const { return StatusKiB("VmRSS:"); }
 
 void ProviderProcess::ResetPeakMemory() const {
     std::ofstream("/proc/" + std::to_string(pid_) + "/clear_refs") << "5";

@@ -45,11 +45,16 @@ public:
     std::optional<int> StopWith(int signal, std::chrono::milliseconds wait);
     // The peak resident memory since start or the last reset, in KiB.
     long PeakMemoryKiB() const;
+    // The resident memory now, in KiB.
+    long ResidentMemoryKiB() const;
     void ResetPeakMemory() const;
     // User and system CPU time used so far.
     double CpuSeconds() const;
 
 private:
+    // A "Vm...:" field of the process's status, in KiB; -1 when missing.
+    long StatusKiB(const std::string& field) const;
+
     pid_t pid_ = -1;
 };
 
