@@ -48,18 +48,6 @@ TEST(ServiceLogFolder, TheAccessListReadsBackAsMade) {
     }
 }
 
-TEST(ServiceLogFolder, IsMadeWhenMissingAndKeptWhenThere) {
-    ServiceLogFolderGuard guard;
-    const std::string folder = LocalAppDataFolder(CSIDL_COMMON_APPDATA) + "\\Halvenor\\VEK\\";
-    EXPECT_EQ(ServiceLogFolder(), folder);
-    ASSERT_FALSE(DirectoryExists(folder));
-    EXPECT_TRUE(MakeServiceLogFolder());
-    EXPECT_TRUE(DirectoryExists(folder));
-    WriteFileBytes(folder + "Service.log", "kept");
-    EXPECT_TRUE(MakeServiceLogFolder());
-    EXPECT_EQ(ReadFileBytes(folder + "Service.log"), "kept");
-}
-
 // A file where the folder belongs is not taken for it.
 TEST(ServiceLogFolder, AFileInItsPlaceIsNoFolder) {
     ServiceLogFolderGuard guard;
