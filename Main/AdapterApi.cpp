@@ -1,6 +1,7 @@
 #include "AdapterApi.h"
 
 #include "SocketSupport.h"
+#include "SystemLibrary.h"
 #include "WinHandles.h"
 
 namespace vek {
@@ -9,7 +10,7 @@ namespace {
 class SystemAdapterApi final : public IAdapterApi {
 public:
     GetAdaptersInfoFn Load() override {
-        module_.reset(::LoadLibraryA("iphlpapi.dll"));
+        module_ = LoadSystemLibrary("iphlpapi.dll");
         if (!module_) {
             return nullptr;
         }

@@ -10,6 +10,7 @@
 #include "MessagePump.h"
 #include "Seams.h"
 #include "ServiceApplication.h"
+#include "SystemLibrary.h"
 #include "WinHandles.h"
 
 namespace {
@@ -49,6 +50,9 @@ int ServiceRoad() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // First of all: no library loaded from here on comes from the program's folder or the
+    // current one, where a user could have put one for the service to run as the system account.
+    vek::RestrictDllSearch();
     seams::Random().Seed(RandomSeed());
     // Only the first argument counts, compared exactly.
     const std::string first = __argc > 1 ? __argv[1] : "";

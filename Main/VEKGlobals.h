@@ -131,6 +131,7 @@ public:
 private:
     void OpenSettings();
     void StartLogging();
+    bool OpenRoleLog();
     void ProbeAdapterApi();
     void AddAdapterQueryItems(bool withNames);
 

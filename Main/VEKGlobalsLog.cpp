@@ -4,18 +4,14 @@
 
 #include "ClassLibError.h"
 #include "Locale.h"
+#include "ShellFolders.h"
 
 namespace vek {
 
 void TVEKGlobals::StartLogging() {
     // A log that cannot be created or opened leaves the program running without one.
     try {
-        SharedLogFile::CreateIfMissing(GetLogPath() + kServiceLogFileName);
-        if (arguments_.empty()) {
-            SharedLogFile::CreateIfMissing(GetLogPath() + kLogFileName);
-        }
-        const char* name = IsServiceRole() ? kServiceLogFileName : kLogFileName;
-        if (!LogStream.Open(GetLogPath() + name)) {
+        if (!OpenRoleLog()) {
             return;
         }
     } catch (const EClassLibError&) {
@@ -25,6 +21,22 @@ void TVEKGlobals::StartLogging() {
     LogTrimTimer =
         std::make_unique<TTimer>(kLogTrimInterval, true, [this] { LogTrimTimerTimer(); });
     TrimLog();
+}
+
+// The service runs as the system account: its log lives in a folder only administrators and the
+// system can change, never in a folder the user's settings name. The desktop client logs in
+// LogPath.
+bool TVEKGlobals::OpenRoleLog() {
+    std::string path;
+    if (IsServiceRole()) {
+        if (!MakeServiceLogFolder()) {
+            return false;
+        }
+        path = ServiceLogFolder() + kServiceLogFileName;
+    } else {
+        path = GetLogPath() + kLogFileName;
+    }
+    return SharedLogFile::CreateIfMissing(path) && LogStream.Open(path);
 }
 
 void TVEKGlobals::Log(const std::string& text, bool showStatus) {

@@ -3,7 +3,7 @@
 #include "VEKGlobals.h"
 
 #include "ClassLibError.h"
-#include "WinHandles.h"
+#include "ShellFolders.h"
 
 #include <shlobj.h>
 
@@ -22,8 +22,6 @@ std::string LowerAscii(std::string text) {
     }
     return text;
 }
-
-using SHGetFolderPathAFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 
 } // namespace
 
@@ -143,19 +141,7 @@ void TVEKGlobals::SetAlternateIP(bool value) { Reg.WriteBool("AlternateIP", valu
 
 void TVEKGlobals::SetEnhanced(bool value) { Reg.WriteBool("Enhanced", value); }
 
-std::string TVEKGlobals::GetLocalAppDataFolder() {
-    char path[MAX_PATH] = {};
-    // SHGetFolderPathA of SHFolder.dll, loaded when needed; its result is not tested.
-    UniqueModule shfolder(::LoadLibraryA("SHFolder.dll"));
-    if (shfolder) {
-        const auto getFolderPath = reinterpret_cast<SHGetFolderPathAFn>(
-            reinterpret_cast<void*>(::GetProcAddress(shfolder.get(), "SHGetFolderPathA")));
-        if (getFolderPath != nullptr) {
-            getFolderPath(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
-        }
-    }
-    return std::string(path) + "\\";
-}
+std::string TVEKGlobals::GetLocalAppDataFolder() { return ShellFolderPath(CSIDL_LOCAL_APPDATA); }
 
 std::string TVEKGlobals::GetShellFolder(const std::string& name) {
     TRegistry shellFolders(HKEY_CURRENT_USER);

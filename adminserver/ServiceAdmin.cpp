@@ -2,6 +2,7 @@
 
 #include "SPGetSid.h"
 #include "ServiceActions.h"
+#include "ServiceCommandCheck.h"
 
 #include <exception>
 
@@ -71,7 +72,15 @@ ULONG STDMETHODCALLTYPE TServiceAdmin::Release() {
 LONG STDMETHODCALLTYPE TServiceAdmin::ManageService(LONG action, const char* commandLine) {
     // No error may cross the COM boundary: every failure is the result 0.
     try {
-        return RunServiceAction(action, commandLine != nullptr ? commandLine : "", CallerSid());
+        std::string installed = commandLine != nullptr ? commandLine : "";
+        if (action == ServiceInstall) {
+            const std::optional<std::string> own = OwnServiceCommandLine(installed, ServerFolder());
+            if (!own) {
+                return 0;
+            }
+            installed = *own;
+        }
+        return RunServiceAction(action, installed, CallerSid());
     } catch (const std::exception&) {
         return 0;
     }

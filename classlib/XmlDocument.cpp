@@ -2,6 +2,7 @@
 
 #include "CodePageText.h"
 #include "SortedStringList.h"
+#include "SystemLibrary.h"
 #include "WinHandles.h"
 #include "XmlEncoding.h"
 
@@ -172,7 +173,7 @@ std::optional<XmlElement> ReadXmlDocument(std::string_view document) {
     if (bytes.empty()) {
         return std::nullopt;
     }
-    const UniqueModule library(::LoadLibraryA("xmllite.dll"));
+    const UniqueModule library = LoadSystemLibrary("xmllite.dll");
     const auto create = reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(
         library ? ::GetProcAddress(library.get(), "CreateXmlReader") : nullptr));
     // Released before the library is freed.

@@ -157,7 +157,7 @@ private:
     void RegisterMenuActions();
     void OpenLink(const std::string& url);
     void CopyToClipboard(const std::string& text);
-    void OpenLog(const char* fileName);
+    void OpenLog(const std::string& path);
 
     // Unit1Hints.cpp: the hints of the info pictures and the summary labels.
     void RegisterHints();

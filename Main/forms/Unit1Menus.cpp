@@ -4,6 +4,8 @@
 
 #include "ClassLibError.h"
 #include "ControlIds.h"
+#include "ShellFolders.h"
+#include "SystemLibrary.h"
 #include "UiSeams.h"
 #include "VEKGlobals.h"
 #include "WebSite.h"
@@ -11,6 +13,13 @@
 #include <utility>
 
 namespace vek {
+namespace {
+
+std::string QuotedIfBlank(const std::string& path) {
+    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
+
+} // namespace
 
 void TVEK::RegisterMenuActions() {
     OnCommand(IDM_VEK_HIDE1, [this] { Hide1Click(); });
@@ -21,8 +30,11 @@ void TVEK::RegisterMenuActions() {
     // The address alone, as the last IP check accepted it.
     OnCommand(IDM_VEK_COPYIPADDRESS1, [this] { CopyToClipboard(Globals->CurrentIP); });
     OnCommand(IDM_VEK_COPYIPADDRESS2, [this] { CopyToClipboard(Globals->CurrentIP); });
-    OnCommand(IDM_VEK_GRAPHICALCLIENTLOG1, [this] { OpenLog(kLogFileName); });
-    OnCommand(IDM_VEK_BACKGROUNDSERVICELOG1, [this] { OpenLog(kServiceLogFileName); });
+    OnCommand(IDM_VEK_GRAPHICALCLIENTLOG1,
+              [this] { OpenLog(Globals->GetLogPath() + kLogFileName); });
+    // The service keeps its log in a folder of the machine, not in LogPath.
+    OnCommand(IDM_VEK_BACKGROUNDSERVICELOG1,
+              [this] { OpenLog(QuotedIfBlank(ServiceLogFolder() + kServiceLogFileName)); });
     const std::pair<int, std::string> links[] = {
         {IDM_VEK_GETTINGSTARTED1, WebSiteUrl("getting_started.php")},
         {IDM_VEK_SUPPORT1, WebSiteUrl("support/")},
@@ -56,9 +68,10 @@ void TVEK::CopyToClipboard(const std::string& text) {
     }
 }
 
-// The command line as it is built, the path unquoted; whether Notepad started is not looked at.
-void TVEK::OpenLog(const char* fileName) {
-    seams::Programs().WinExec("notepad.exe " + Globals->GetLogPath() + fileName, SW_SHOWNORMAL);
+// Notepad from the Windows folder, never one found along the search path, and the log's path as
+// given; whether Notepad started is not looked at.
+void TVEK::OpenLog(const std::string& path) {
+    seams::Programs().WinExec(WindowsProgramPath("notepad.exe") + " " + path, SW_SHOWNORMAL);
 }
 
 } // namespace vek

@@ -3,7 +3,6 @@
 #include "DateTime.h"
 #include "Locale.h"
 #include "Seams.h"
-#include "SharedLogFile.h"
 #include "VEKGlobals.h"
 #include "WindowIdentity.h"
 
@@ -19,23 +18,6 @@ constexpr char kSettingsUnavailableLine[] =
 
 HWND FindClientWindow() {
     return seams::Windows().FindWindowA(kMainWindowClass, kMainWindowCaption);
-}
-
-// Appends one log line to "Service.log" in the default log folder, where the core's own log
-// could not be opened for want of settings.
-void AppendToDefaultServiceLog(const std::string& text) {
-    std::string folder = Globals->GetLocalAppDataFolder() + "Halvenor\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    folder += "VEK\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string path = folder + kServiceLogFileName;
-    SharedLogFile log;
-    if (!SharedLogFile::CreateIfMissing(path) || !log.Open(path)) {
-        return;
-    }
-    const CivilTime now = CivilTimeFrom(seams::Clock().LocalTime());
-    log.Append(FormatLogTimestamp(now, LocaleDateSeparator(), LocaleTimeSeparator()) + ": " + text +
-               "\r\n");
 }
 
 } // namespace
@@ -90,12 +72,9 @@ void TTarvoVEKService3::StartupTimer() {
     cycle_.CheckIP();
 }
 
+// The service's log does not depend on the settings: the line goes there.
 void TTarvoVEKService3::ReportSettingsUnavailable() {
-    if (Globals->LogOpen()) {
-        Globals->Log(kSettingsUnavailableLine, false);
-    } else {
-        AppendToDefaultServiceLog(kSettingsUnavailableLine);
-    }
+    Globals->Log(kSettingsUnavailableLine, false);
 }
 
 void TTarvoVEKService3::Log(const std::string& text, bool) { Globals->Log(text, false); }

@@ -8,6 +8,7 @@
 //   wait-state <state> <ms>   waits until the service's state is <state> (0: no service)
 //   machine-key               prints whether HKLM\Software\Halvenor\VEK\v3 exists
 //   user-client               prints the client id and key of the user's own settings key
+//   service-log               prints the service's log
 //   remove                    stops and deletes the service and deletes the machine-wide key
 // Exit status 0 when the command did what it names, 1 otherwise, 2 for a usage error.
 #include "AdminManager.h"
@@ -15,6 +16,7 @@
 #include "Registry.h"
 #include "SPGetSid.h"
 #include "ServiceActions.h"
+#include "ShellFolders.h"
 #include "VEKGlobals.h"
 #include "WinHandles.h"
 
@@ -52,7 +54,7 @@ bool WaitForState(DWORD state, DWORD boundMs) {
 }
 
 // The values go in through the core in the service's role, so that they are stored in the forms
-// the core reads (the client key record is encoded); its own log lines land in the log folder.
+// the core reads (the client key record is encoded); its own log lines are removed after.
 int Store(const std::vector<std::string>& args) {
     const std::string sid = GetCurrentUserSid();
     TRegistry machine(HKEY_LOCAL_MACHINE);
@@ -70,6 +72,7 @@ int Store(const std::vector<std::string>& args) {
         service.SetUpdateList(args[2]);
         service.SetAlternateIP(false);
     }
+    ::DeleteFileA((ServiceLogFolder() + kServiceLogFileName).c_str());
     TVEKGlobals user(TVEKGlobalsOptions{{"-e2e"}, nullptr});
     std::printf("the service's key is HKEY_CURRENT_USER's: %s\n",
                 user.GetCID() == args[0] && user.GetCKey() == args[1] ? "yes" : "no");
@@ -104,6 +107,18 @@ int UserClient() {
     return 0;
 }
 
+int PrintServiceLog() {
+    UniqueFile log(::CreateFileA((ServiceLogFolder() + kServiceLogFileName).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    char buffer[4096];
+    DWORD read = 0;
+    while (log && ::ReadFile(log.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        std::fwrite(buffer, 1, read, stdout);
+    }
+    return log ? 0 : 1;
+}
+
 int Run(const std::vector<std::string>& args) {
     const std::string command = args.empty() ? "" : args[0];
     const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
@@ -126,6 +141,9 @@ int Run(const std::vector<std::string>& args) {
     }
     if (command == "user-client" && rest.empty()) {
         return UserClient();
+    }
+    if (command == "service-log" && rest.empty()) {
+        return PrintServiceLog();
     }
     if (command == "remove" && rest.empty()) {
         return Remove();

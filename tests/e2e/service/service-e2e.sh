@@ -27,7 +27,7 @@ fail() {
     echo "--- provider hosts:" >&2
     provider hosts list "$email" >&2 || true
     echo "--- Service.log:" >&2
-    cat "$work/Service.log" >&2 2>/dev/null || true
+    helper service-log >&2 || true
     exit 1
 }
 
@@ -66,14 +66,14 @@ store="$(helper store "$cid" "$ckey" 'h[]=home.e2e.example&g[]=family' "$(window
 echo "$store"
 # The "-unregister" run below reads the user's own key; under Wine it is the service's key.
 grep -q "HKEY_CURRENT_USER's: yes" <<<"$store" || fail "the service's key is not the user's key"
-rm -f "$work/Service.log" # the helper's own lines
 
 echo "installing the service"
 helper install "$(windows_path "$program")" || fail "the admin server did not install the service"
 helper wait-state 4 $((deadline_seconds * 1000)) || fail "the service is not running"
 wait_for_hosts "$first_address"
-grep -q "IP changed, submitting updates" "$work/Service.log" || fail "no submission logged"
-grep -q "GoodUpdateCount=2,BadUpdatecount=0" "$work/Service.log" || fail "no counts line"
+service_log="$(helper service-log)"
+grep -q "IP changed, submitting updates" <<<"$service_log" || fail "no submission logged"
+grep -q "GoodUpdateCount=2,BadUpdatecount=0" <<<"$service_log" || fail "no counts line"
 
 echo "changing the address and restarting the service"
 provider echo set "$second_address" >/dev/null
@@ -90,5 +90,6 @@ if provider client enable "$cid" >/dev/null 2>&1; then
     fail "the provider still knows the client id"
 fi
 [ "$(helper user-client)" = "$cid $ckey" ] || fail "the user's client id or key changed"
-grep -q '\*\*\*Logging ending.\*\*\*' "$work/Service.log" || fail "the service did not end its log"
+service_log="$(helper service-log)"
+grep -q '\*\*\*Logging ending.\*\*\*' <<<"$service_log" || fail "the service did not end its log"
 echo "the service end to end: every step done"

@@ -1,6 +1,8 @@
 // The service role's settings key: HKEY_USERS\<ServiceUser>\Software\Halvenor\VEK\v3, where
 // ServiceUser comes from the machine-wide key; without it nothing is created below HKEY_USERS.
+// Its log lies in the machine's folder whatever the settings say.
 #include "CoreFixture.h"
+#include "ShellFolders.h"
 
 namespace vek::testing {
 namespace {
@@ -26,6 +28,7 @@ protected:
 
     SettingsKeyGuard settings;
     ServiceRoleGuard serviceUser;
+    ServiceLogFolderGuard serviceLog;
     TempFolder folder;
 };
 
@@ -44,8 +47,11 @@ TEST_F(ServiceRoleTest, OpensTheServiceUsersKeyAndLogsToServiceLog) {
     EXPECT_EQ(cid->data, std::string("x\0", 2));
     EXPECT_FALSE(GetRawValue(HKEY_CURRENT_USER, kSettingsPath, "CID").has_value());
 
+    // Not in the folder the user's LogPath names.
     EXPECT_FALSE(FileExists(folder.Path() + "VEK.log"));
-    const std::string log = ReadFileBytes(folder.Path() + "Service.log");
+    EXPECT_FALSE(FileExists(folder.Path() + "Service.log"));
+    EXPECT_EQ(ServiceLogFolder(), LocalAppDataFolder(CSIDL_COMMON_APPDATA) + "\\Halvenor\\VEK\\");
+    const std::string log = ReadFileBytes(ServiceLogFolder() + "Service.log");
     EXPECT_NE(log.find("***Logging started.***\r\n"), std::string::npos);
     EXPECT_NE(log.find("***Logging ending.***\r\n"), std::string::npos);
 }
@@ -65,7 +71,7 @@ TEST_F(ServiceRoleTest, WithoutServiceUserNothingIsCreatedBelowHkeyUsers) {
     ASSERT_NO_THROW(globals =
                         std::make_unique<TVEKGlobals>(TVEKGlobalsOptions{{"-service"}, nullptr}));
     EXPECT_FALSE(globals->SettingsOpen());
-    EXPECT_FALSE(globals->LogOpen());
+    EXPECT_TRUE(globals->LogOpen()) << "the log does not need the settings";
     EXPECT_EQ(SubkeyNames(HKEY_USERS), before);
     EXPECT_FALSE(RawKeyExists(HKEY_USERS, "Software\\Halvenor"));
     // The machine-wide key is created when absent.

@@ -2,7 +2,9 @@
 // links with the launcher's error.
 #include "BrowserClass.h"
 #include "EndpointConfig.h"
+#include "FakeSystemFiles.h"
 #include "MainWindowFixture.h"
+#include "ShellFolders.h"
 
 namespace vek::testing {
 namespace {
@@ -56,12 +58,17 @@ TEST_F(MainWindowMenusTest, CopyItemsReplaceTheClipboardWithPlainText) {
     }
 }
 
+// Notepad from the Windows folder; the service's log in its folder of the machine.
 TEST_F(MainWindowMenusTest, LogViewersOpenTheLogInNotepad) {
+    FakeSystemFiles system;
+    system.UseTheRealSystemFolder();
     ChooseMenuItem(*window, MainMenu(), "GraphicalClientLog1");
     ChooseMenuItem(*window, MainMenu(), "BackgroundServiceLog1");
     ASSERT_EQ(launches.launched.size(), 2u);
-    EXPECT_EQ(launches.launched[0].commandLine, "notepad.exe " + folder.Path() + "VEK.log");
-    EXPECT_EQ(launches.launched[1].commandLine, "notepad.exe " + folder.Path() + "Service.log");
+    const std::string notepad = "W:\\windows\\notepad.exe ";
+    EXPECT_EQ(launches.launched[0].commandLine, notepad + folder.Path() + "VEK.log");
+    EXPECT_EQ(launches.launched[1].commandLine, notepad + ServiceLogFolder() + "Service.log");
+    EXPECT_EQ(ServiceLogFolder(), LocalAppDataFolder(CSIDL_COMMON_APPDATA) + "\\Halvenor\\VEK\\");
     EXPECT_EQ(launches.launched[1].showCommand, static_cast<UINT>(SW_SHOWNORMAL));
 }
 

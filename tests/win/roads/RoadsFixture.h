@@ -1,7 +1,8 @@
 #pragma once
 // What the tests of the program's roads share: the user's settings key, empty but for a log
 // folder of the test's own; the same key reached as the service reads it (HKEY_USERS\<the user's
-// SID>, named by ServiceUser in the machine-wide key); no service installed at start and end.
+// SID>, named by ServiceUser in the machine-wide key); no service installed at start and end;
+// the service's log folder of the machine out of the way.
 #include "CoreFixture.h"
 
 #include <string>
@@ -28,6 +29,7 @@ protected:
 
     const std::string sid;
     SettingsKeyGuard settings;
+    ServiceLogFolderGuard serviceLog;
     TempFolder folder;
 };
 

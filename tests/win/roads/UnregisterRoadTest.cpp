@@ -11,6 +11,7 @@
 #include "AdminManager.h"
 #include "Endpoints.h"
 #include "ServiceActions.h"
+#include "ShellFolders.h"
 
 namespace vek::testing {
 namespace {
@@ -94,10 +95,10 @@ TEST_F(UnregisterRoadTest, TheSignedRequestGoesFirstThenTheServiceIsRemoved) {
 
     EXPECT_TRUE(WaitUntilServiceGone());
     EXPECT_FALSE(MachineKeyExists());
-    // The stopped service wrote its end line.
+    // The stopped service wrote its end line, in its own folder.
     EXPECT_TRUE(PollUntil(
         [&] {
-            const std::vector<std::string> lines = LogTexts(folder.Path() + "Service.log");
+            const std::vector<std::string> lines = LogTexts(ServiceLogFolder() + "Service.log");
             return !lines.empty() && lines.back() == "***Logging ending.***";
         },
         kServiceEndBoundMs));

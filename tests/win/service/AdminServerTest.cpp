@@ -1,9 +1,11 @@
-// The admin server as regsvr32 registered it in the prefix: its registration, the end states it
-// leaves (those of ServiceControl), and the call carried into the surrogate process by the
-// server's own proxy and stub.
+// The admin server as regsvr32 registered it in the prefix: its registration; and a copy of it
+// installed with the test service as "TarvoVEK.exe": the end states it leaves (those of
+// ServiceControl), what it refuses to install, and the call carried into the surrogate process
+// by the server's own proxy and stub.
 #include <gtest/gtest.h>
 
 #include "AdminManager.h"
+#include "CoreFixture.h"
 #include "Registry.h"
 #include "SPGetSid.h"
 #include "ScmTestSupport.h"
@@ -25,10 +27,37 @@ std::string ClassesValue(const std::string& key, const std::string& name) {
     return classes.OpenKey(key, false) ? classes.ReadString(name) : std::string("<no key>");
 }
 
+using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+using DllRegisterServerFn = HRESULT(WINAPI*)();
+
+std::string InstalledServer() { return InstalledFolder() + "AdminManager.dll"; }
+
+HRESULT RegisterServer(const std::string& path) {
+    const UniqueModule server(::LoadLibraryA(path.c_str()));
+    const auto registerServer = reinterpret_cast<DllRegisterServerFn>(reinterpret_cast<void*>(
+        server ? ::GetProcAddress(server.get(), "DllRegisterServer") : nullptr));
+    return registerServer != nullptr ? registerServer() : E_FAIL;
+}
+
 class AdminServerTest : public ::testing::Test {
 protected:
     AdminServerTest() { RemoveTestService(); }
     ~AdminServerTest() override { RemoveTestService(); }
+
+    // The installed copy of the server, created in this process from the copy itself.
+    ComPtr<IServiceAdmin> CreateInstalled() {
+        installed_.reset(::LoadLibraryA(InstalledServer().c_str()));
+        const auto getClassObject = reinterpret_cast<DllGetClassObjectFn>(reinterpret_cast<void*>(
+            installed_ ? ::GetProcAddress(installed_.get(), "DllGetClassObject") : nullptr));
+        ComPtr<IClassFactory> factory;
+        ComPtr<IServiceAdmin> admin;
+        EXPECT_NE(getClassObject, nullptr) << InstalledServer();
+        if (getClassObject != nullptr &&
+            SUCCEEDED(getClassObject(CLSID_ServiceAdmin, IID_IClassFactory, factory.put()))) {
+            EXPECT_EQ(factory->CreateInstance(nullptr, IID_IServiceAdmin, admin.put()), S_OK);
+        }
+        return admin;
+    }
 
     ComPtr<IServiceAdmin> Create(DWORD context) {
         ComPtr<IServiceAdmin> admin;
@@ -38,6 +67,7 @@ protected:
         return admin;
     }
 
+    UniqueModule installed_;
     ComInit com;
     const std::string commandLine = ServiceCommandLine(TestServicePath());
 };
@@ -73,7 +103,7 @@ TEST_F(AdminServerTest, IsRegisteredForTheProcessAndForElevation) {
 
 // The server's actions wait their real 5000 ms.
 TEST_F(AdminServerTest, LeavesTheEndStatesOfServiceControl) {
-    ComPtr<IServiceAdmin> admin = Create(CLSCTX_INPROC_SERVER);
+    ComPtr<IServiceAdmin> admin = CreateInstalled();
     ASSERT_TRUE(admin);
 
     EXPECT_EQ(admin->ManageService(ServiceInstall, commandLine.c_str()), 1);
@@ -92,6 +122,44 @@ TEST_F(AdminServerTest, LeavesTheEndStatesOfServiceControl) {
     EXPECT_FALSE(MachineKeyExists());
     EXPECT_TRUE(WaitUntilServiceGone());
 }
+
+// Only the program of the server's own folder, with " -service" alone: anything else is refused
+// at once, before the machine-wide key is written.
+TEST_F(AdminServerTest, RefusesToInstallAnyOtherCommandLine) {
+    const TempFolder elsewhere;
+    const std::string copy = elsewhere.Path() + "TarvoVEK.exe";
+    ASSERT_TRUE(::CopyFileA(TestServicePath().c_str(), copy.c_str(), FALSE));
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    ComPtr<IServiceAdmin> admin = CreateInstalled();
+    ASSERT_TRUE(admin);
+    const std::string refused[] = {
+        ServiceCommandLine(self), // a foreign program
+        commandLine + " -debug",  // extra arguments
+        ServiceCommandLine(copy), // the right name in another folder
+    };
+    for (const std::string& requested : refused) {
+        EXPECT_NE(admin->ManageService(ServiceInstall, requested.c_str()), 1) << requested;
+        EXPECT_EQ(ServiceState(), 0u);
+        EXPECT_FALSE(MachineKeyExists());
+    }
+}
+
+// The installed copy registered in place of the build's server for one scope; the build's
+// registration is put back at the end.
+class ScopedInstalledRegistration {
+public:
+    ScopedInstalledRegistration()
+        : previous_(ClassesValue(std::string(kClassKey) + "\\InprocServer32", "")) {
+        EXPECT_EQ(RegisterServer(InstalledServer()), S_OK);
+    }
+    ~ScopedInstalledRegistration() { EXPECT_EQ(RegisterServer(previous_), S_OK); }
+    ScopedInstalledRegistration(const ScopedInstalledRegistration&) = delete;
+    ScopedInstalledRegistration& operator=(const ScopedInstalledRegistration&) = delete;
+
+private:
+    std::string previous_;
+};
 
 // The surrogate processes this test process had COM start: the system's surrogate does not end
 // by itself when its objects are gone (under Wine it stays, holding the test runner's output
@@ -133,6 +201,7 @@ TEST_F(AdminServerTest, RunsInTheSurrogateProcessThroughItsProxy) {
     if (sizeof(void*) == 8) {
         GTEST_SKIP() << "Wine's 64-bit COM does not start the surrogate (0x80070002)";
     }
+    const ScopedInstalledRegistration registration;
     StartedSurrogates surrogates;
     {
         ComPtr<IServiceAdmin> admin = Create(CLSCTX_LOCAL_SERVER);

@@ -1,11 +1,12 @@
 // The service without settings (no ServiceUser in the machine-wide key): nothing is checked, the
-// start is refused with a service-specific exit code, and a line says why in the default folder's
+// start is refused with a service-specific exit code, and a line says why in the service's own
 // "Service.log".
 #include "CoreFixture.h"
 #include "CycleFakes.h"
 #include "FakeClock.h"
 #include "FakeTimerScheduler.h"
 #include "ScopedGlobals.h"
+#include "ShellFolders.h"
 #include "VEKService.h"
 
 namespace vek::testing {
@@ -13,7 +14,7 @@ namespace {
 
 TEST(ServiceWithoutSettings, ChecksNothingAndRefusesToStartWithAnExitCode) {
     ServiceUserGuard noServiceUser;
-    DefaultLogFolderGuard defaultFolder;
+    ServiceLogFolderGuard serviceLog;
     FakeClock clock;
     FakeTimerScheduler scheduler(clock);
     FakeWindows windows;
@@ -36,7 +37,7 @@ TEST(ServiceWithoutSettings, ChecksNothingAndRefusesToStartWithAnExitCode) {
         EXPECT_TRUE(windows.timedMessages.empty());
     }
 
-    const std::string log = ReadFileBytes(LocalAppDataFolder() + "\\Halvenor\\VEK\\Service.log");
+    const std::string log = ReadFileBytes(ServiceLogFolder() + "Service.log");
     EXPECT_NE(log.find(": Service settings unavailable: no ServiceUser is stored or its settings "
                        "key cannot be opened.\r\n"),
               std::string::npos)

@@ -21,8 +21,8 @@ SettingsKeyGuard::~SettingsKeyGuard() {
     }
 }
 
-DefaultLogFolderGuard::DefaultLogFolderGuard()
-    : folder_(LocalAppDataFolder() + "\\Halvenor"), saved_(folder_ + ".vek-test-saved") {
+DefaultLogFolderGuard::DefaultLogFolderGuard(int shellFolder)
+    : folder_(LocalAppDataFolder(shellFolder) + "\\Halvenor"), saved_(folder_ + ".vek-test-saved") {
     if (DirectoryExists(folder_)) {
         RemoveTree(saved_);
         moved_ = ::MoveFileA(folder_.c_str(), saved_.c_str()) != FALSE;
@@ -48,9 +48,9 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
-std::string LocalAppDataFolder() {
+std::string LocalAppDataFolder(int shellFolder) {
     char path[MAX_PATH] = {};
-    ::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    ::SHGetFolderPathA(nullptr, shellFolder, nullptr, SHGFP_TYPE_CURRENT, path);
     return path;
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,11 +49,12 @@ private:
     std::optional<RawValue> saved_;
 };
 
-// Keeps the default log folder (local application data + "Halvenor\") out of the way: an existing
-// one is moved aside and put back at the end, and what the test created there is removed.
+// Keeps the default log folder (local application data + "Halvenor\", or that of another shell
+// folder) out of the way: an existing one is moved aside and put back at the end, and what the
+// test created there is removed.
 class DefaultLogFolderGuard {
 public:
-    DefaultLogFolderGuard();
+    explicit DefaultLogFolderGuard(int shellFolder = CSIDL_LOCAL_APPDATA);
     ~DefaultLogFolderGuard();
     DefaultLogFolderGuard(const DefaultLogFolderGuard&) = delete;
     DefaultLogFolderGuard& operator=(const DefaultLogFolderGuard&) = delete;
@@ -60,6 +63,11 @@ private:
     std::string folder_;
     std::string saved_;
     bool moved_ = false;
+};
+
+// The same for the service's log folder, below the common application-data folder.
+struct ServiceLogFolderGuard : DefaultLogFolderGuard {
+    ServiceLogFolderGuard() : DefaultLogFolderGuard(CSIDL_COMMON_APPDATA) {}
 };
 
 // A fresh folder below the temporary folder, removed with its content at the end.
@@ -76,8 +84,8 @@ private:
     std::string path_;
 };
 
-// The shell's local application-data folder, without a trailing "\".
-std::string LocalAppDataFolder();
+// The shell's local application-data folder (or another shell folder), without a trailing "\".
+std::string LocalAppDataFolder(int shellFolder = CSIDL_LOCAL_APPDATA);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);

@@ -1,5 +1,6 @@
 #include "ScmTestSupport.h"
 
+#include "FileSystem.h"
 #include "PollUntil.h"
 #include "Registry.h"
 #include "ServiceActions.h"
@@ -35,19 +36,27 @@ std::string ProgramFolder() {
 
 } // namespace
 
-std::string TestServicePath() {
-    static const std::string path = [] {
+std::string InstalledFolder() {
+    static const std::string folder = [] {
         char temp[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, temp);
-        const std::string folder = std::string(temp) + "vek service test\\";
-        ::CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string target = folder + "vek_test_service.exe";
-        const std::string source = ProgramFolder() + "vek_test_service.exe";
-        EXPECT_TRUE(::CopyFileA(source.c_str(), target.c_str(), FALSE)) << source;
-        return target;
+        const std::string installed = std::string(temp) + "vek service test\\";
+        ::CreateDirectoryA(installed.c_str(), nullptr);
+        const std::string service = ProgramFolder() + "vek_test_service.exe";
+        EXPECT_TRUE(::CopyFileA(service.c_str(), (installed + "TarvoVEK.exe").c_str(), FALSE))
+            << service;
+        const std::string server = ProgramFolder() + "AdminManager.dll";
+        if (FileExists(server)) {
+            EXPECT_TRUE(
+                ::CopyFileA(server.c_str(), (installed + "AdminManager.dll").c_str(), FALSE))
+                << server;
+        }
+        return installed;
     }();
-    return path;
+    return folder;
 }
+
+std::string TestServicePath() { return InstalledFolder() + "TarvoVEK.exe"; }
 
 DWORD ServiceState() {
     SERVICE_STATUS_PROCESS status{};

@@ -1,7 +1,7 @@
 #pragma once
-// Helpers of the tests against the real service control manager: the test service's program in
-// a folder whose name holds a blank, bounded waits for the service's state, and a clean-up that
-// removes whatever an action left behind.
+// Helpers of the tests against the real service control manager: the test service's program,
+// installed with a copy of the admin server in a folder whose name holds a blank, bounded waits for
+// the service's state, and a clean-up that removes whatever an action left behind.
 #include "Seams.h"
 
 #include <string>
@@ -9,7 +9,12 @@
 
 namespace vek::testing {
 
-// The test service program, copied once below the temporary folder into "vek service test".
+// The folder the tests install from, as the program and its admin server are installed together:
+// "vek service test\" below the temporary folder, holding the test service program under the
+// program's name "TarvoVEK.exe" and, when the test program has one beside it, a copy of the admin
+// server "AdminManager.dll". Copied once per test process.
+std::string InstalledFolder();
+// The test service program in that folder.
 std::string TestServicePath();
 
 DWORD ServiceState();     // 0 when the service does not exist
