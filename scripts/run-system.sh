@@ -76,7 +76,7 @@ run="$(realpath -m "${VEK_RUN_DIR:-build/run}")"
 data="$run/provider"
 provider="$(realpath "$native")/provider/tarvo-provider"
 built_program="$(realpath "$win")/Main/TarvoVEK.exe"
-built_server="$(realpath "$win")/adminserver/AdminManager.dll"
+built_server="$(realpath "$win")/Main/AdminManager.dll"
 importer="$(realpath "$win")/tools/ImportRootCA.exe"
 service=TarvoVEKService3
 settings='HKCU\Software\Halvenor\VEK\v3'
@@ -286,13 +286,9 @@ w sc create "$service" binpath= "\"$install_folder\\TarvoVEK.exe\" -service" sta
     DisplayName= "Tarvo VEK Service" >/dev/null
 w sc start "$service" >/dev/null
 check_service 30
-# The service writes its log folder into its settings as it starts.
-for _ in $(seq 20); do
-    folder="$(setting LogPath)"
-    [ -n "$folder" ] && service_log="$(w winepath.exe -u "${folder}Service.log")" && break
-    sleep 0.5
-done
-echo "Tarvo VEK runs as a service; its log: ${service_log:-(its folder is not known yet)}"
+# The service keeps its log in the machine's folder, below the common application data.
+service_log="$(w winepath.exe -u 'C:\ProgramData\Halvenor\VEK\Service.log' | tr -d '\r')"
+echo "Tarvo VEK runs as a service; its log: $service_log"
 
 if [ -n "$duration" ]; then
     echo "running for $duration s; the echo servers change their address and the service restarts on the way"

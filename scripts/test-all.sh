@@ -46,7 +46,7 @@ for fuzzer in "${fuzzers[@]}"; do
     timeout -k 5 120 "build/fuzz/tests/fuzz/$fuzzer" "build/fuzz/corpus/$fuzzer" -max_total_time=20 -rss_limit_mb=1024 -artifact_prefix=build/fuzz/ \
         -print_final_stats=0 2>"build/fuzz/$fuzzer.log" || { tail -30 "build/fuzz/$fuzzer.log"; status=1; }
 done
-for binary in "$shipped/Main/TarvoVEK.exe" "$shipped/adminserver/AdminManager.dll"; do
+for binary in "$shipped/Main/TarvoVEK.exe" "$shipped/Main/AdminManager.dll"; do
     echo "test-all: shipped build: $(file -b "$binary" | cut -d, -f1): $binary"
 done
 echo "test-all: the Windows tests run on the $VEK_WINDOWS_ARCH build (build/win)"
