@@ -114,7 +114,7 @@ public:
 
     // Missing hosts and the update-list summary on the main window. The missing names' hint is
     // joined once the handler that added them returns to the message loop, so the names of one
-    // reply are joined once.
+    // reply are joined once (a first name shows at once).
     void AddMissingHost(const std::string& name);
     void ClearMissingHosts();
     void SetUpdateList(const std::string& value);

@@ -56,7 +56,13 @@ void TVEKGlobals::AddMissingHost(const std::string& name) {
         return;
     }
     MainWindow->SetLabelCaption(MainLabel::Label8, std::to_string(MissingHosts.Count()));
-    missingHostsHint_.Post();
+    // A first name is its own hint, shown at once; the names that follow it in the same reply are
+    // joined once, when the handler returns to the message loop.
+    if (MissingHosts.Count() == 1) {
+        ShowMissingHostsHint();
+    } else {
+        missingHostsHint_.Post();
+    }
     PlaceAfter(*MainWindow, MainLabel::Label8, MainLabel::Label3);
     MainWindow->SetLabelVisible(MainLabel::Label8, true);
     PlaceAfter(*MainWindow, MainLabel::Label9, MainLabel::Label8);
