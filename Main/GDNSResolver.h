@@ -1,6 +1,8 @@
 #pragma once
 // The DNS-format resolver of the public-address detection: one query over UDP, whose socket can
-// be bound to a given local address, one reply datagram awaited, its records kept as received.
+// be bound to a given local address and is connected to the server, one reply datagram from the
+// server awaited, its records kept as received. The query id comes from the cryptographic random
+// source, and the reply must carry it and the query's question.
 #include "DnsMessage.h"
 
 #include <windows.h>

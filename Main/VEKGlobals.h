@@ -5,9 +5,10 @@
 #include "AdapterApi.h"
 #include "Endpoints.h"
 #include "MainWindowIntf.h"
+#include "PostedCall.h"
 #include "Registry.h"
 #include "SharedLogFile.h"
-#include "SortedStringList.h"
+#include "SortedNameSet.h"
 #include "Timer.h"
 
 #include <cstdint>
@@ -50,7 +51,7 @@ public:
     // The desktop client's anti-freeze: blocking requests keep window messages flowing.
     bool KeepMessagesFlowing = false;
     // Names the update server reported missing: sorted, case-insensitive, no duplicates.
-    SortedStringList MissingHosts;
+    SortedNameSet MissingHosts;
 
     // Whether the role's settings key could be opened (the service role reports it when not).
     bool SettingsOpen() const { return Reg.HasCurrentKey(); }
@@ -111,7 +112,9 @@ public:
     void Unregister();
     std::string GetRemoteIP(const std::string& boundIP);
 
-    // Missing hosts and the update-list summary on the main window.
+    // Missing hosts and the update-list summary on the main window. The missing names' hint is
+    // joined once the handler that added them returns to the message loop, so the names of one
+    // reply are joined once (a first name shows at once).
     void AddMissingHost(const std::string& name);
     void ClearMissingHosts();
     void SetUpdateList(const std::string& value);
@@ -144,6 +147,9 @@ private:
     std::unique_ptr<TTimer> LogTrimTimer;
     // The settings key, open for the whole run.
     TRegistry Reg;
+    // Sets the missing names' hint on the main window.
+    void ShowMissingHostsHint();
+    TPostedCall missingHostsHint_{[this] { ShowMissingHostsHint(); }};
 };
 
 // The one instance, created before the entry's main block and freed at program end.

@@ -56,15 +56,28 @@ void TVEKGlobals::AddMissingHost(const std::string& name) {
         return;
     }
     MainWindow->SetLabelCaption(MainLabel::Label8, std::to_string(MissingHosts.Count()));
-    MainWindow->SetLabelHint(MainLabel::Label8, MissingHosts.Join(","));
+    // A first name is its own hint, shown at once; the names that follow it in the same reply are
+    // joined once, when the handler returns to the message loop.
+    if (MissingHosts.Count() == 1) {
+        ShowMissingHostsHint();
+    } else {
+        missingHostsHint_.Post();
+    }
     PlaceAfter(*MainWindow, MainLabel::Label8, MainLabel::Label3);
     MainWindow->SetLabelVisible(MainLabel::Label8, true);
     PlaceAfter(*MainWindow, MainLabel::Label9, MainLabel::Label8);
     MainWindow->SetLabelVisible(MainLabel::Label9, true);
 }
 
+void TVEKGlobals::ShowMissingHostsHint() {
+    if (MainWindow != nullptr) {
+        MainWindow->SetLabelHint(MainLabel::Label8, MissingHosts.Join(","));
+    }
+}
+
 void TVEKGlobals::ClearMissingHosts() {
     MissingHosts.Clear();
+    missingHostsHint_.Cancel();
     if (MainWindow != nullptr) {
         MainWindow->SetLabelVisible(MainLabel::Label9, false);
         MainWindow->SetLabelVisible(MainLabel::Label8, false);
@@ -98,6 +111,7 @@ void TVEKGlobals::SetUpdateList(const std::string& value) {
     window.SetLabelVisible(MainLabel::Label8, false);
     window.SetLabelVisible(MainLabel::Label9, false);
     MissingHosts.Clear();
+    missingHostsHint_.Cancel();
 }
 
 std::string TVEKGlobals::GetUpdateListWithoutMissing() {

@@ -4,7 +4,6 @@
 #include "WindowClass.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace vek {
 namespace {
@@ -14,66 +13,6 @@ constexpr int kMarginX = 3;
 constexpr int kMarginY = 2;
 // The hint's top edge below the cursor's hot spot, clear of the arrow.
 constexpr int kBelowCursor = 20;
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
-class MarkupReader {
-public:
-    std::vector<THintLine> Read(std::string_view markup) {
-        for (std::size_t at = 0; at < markup.size(); ++at) {
-            const char c = markup[at];
-            if (c == '\r' || c == '\n') {
-                // CR LF is one line end.
-                if (c == '\r' && at + 1 < markup.size() && markup[at + 1] == '\n') {
-                    ++at;
-                }
-                lines_.emplace_back();
-                continue;
-            }
-            if (c == '<') {
-                const std::size_t close = markup.find('>', at);
-                if (close != std::string_view::npos &&
-                    ApplyTag(LowerAscii(markup.substr(at + 1, close - at - 1)))) {
-                    at = close;
-                    continue;
-                }
-            }
-            Append(c);
-        }
-        return lines_;
-    }
-
-private:
-    bool ApplyTag(const std::string& tag) {
-        if (tag == "b" || tag == "/b") {
-            bold_ = tag == "b";
-        } else if (tag == "i" || tag == "/i") {
-            italic_ = tag == "i";
-        } else if (tag == "br") {
-            lines_.emplace_back();
-        } else {
-            return false;
-        }
-        return true;
-    }
-
-    void Append(char c) {
-        THintLine& line = lines_.back();
-        if (line.empty() || line.back().bold != bold_ || line.back().italic != italic_) {
-            line.push_back({std::string(), bold_, italic_});
-        }
-        line.back().text += c;
-    }
-
-    std::vector<THintLine> lines_ = std::vector<THintLine>(1);
-    bool bold_ = false;
-    bool italic_ = false;
-};
 
 HFONT MakeHintFont(const char* face, int height, bool bold, bool italic) {
     LOGFONTA font{};
@@ -104,10 +43,6 @@ POINT PlaceBelowCursor(SIZE size) {
 }
 
 } // namespace
-
-std::vector<THintLine> ParseHintMarkup(std::string_view markup) {
-    return MarkupReader().Read(markup);
-}
 
 THintWindow::THintWindow(const char* face, int height)
     : color_(::GetSysColor(COLOR_INFOBK)), pause_(kDefaultHintPause, false, [this] {

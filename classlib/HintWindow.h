@@ -1,8 +1,8 @@
 #pragma once
-// Hints of controls in a small window of their own that renders a little markup: "<b>" and "</b>"
-// bold, "<i>" and "</i>" italic, "<br>" (and a line end) a new line; tag names in any letter
-// case, any other text as it stands. A hint shows HintPause ms after the mouse came to a control
-// and goes when the mouse leaves the control.
+// Hints of controls in a small window of their own that renders the hint markup (HintMarkup.h).
+// A hint shows HintPause ms after the mouse came to a control and goes when the mouse leaves the
+// control.
+#include "HintMarkup.h"
 #include "Timer.h"
 #include "WinHandles.h"
 
@@ -13,18 +13,6 @@
 #include <vector>
 
 namespace vek {
-
-struct THintRun {
-    std::string text;
-    bool bold = false;
-    bool italic = false;
-
-    bool operator==(const THintRun&) const = default;
-};
-using THintLine = std::vector<THintRun>;
-
-// The lines of a hint, each a row of runs of one style; a line may be empty.
-std::vector<THintLine> ParseHintMarkup(std::string_view markup);
 
 class THintWindow {
 public:

@@ -2,6 +2,9 @@
 
 #include "PseudoRandom.h"
 
+// After windows.h (through Seams.h), which defines its types.
+#include <ntsecapi.h>
+
 namespace seams {
 namespace {
 
@@ -94,6 +97,13 @@ private:
     vek::PseudoRandom generator_;
 };
 
+class SystemSecureRandom final : public ISecureRandom {
+public:
+    bool Fill(void* buffer, unsigned long length) override {
+        return ::RtlGenRandom(buffer, length) != FALSE;
+    }
+};
+
 } // namespace
 
 VEK_DEFAULT_SEAM(IVersionApi, RealVersionApi)
@@ -105,5 +115,6 @@ VEK_DEFAULT_SEAM(IUdpWait, RealUdpWait)
 VEK_DEFAULT_SEAM(ISocketBind, RealSocketBind)
 VEK_DEFAULT_SEAM(IWindowApi, RealWindowApi)
 VEK_DEFAULT_SEAM(IRandom, ProgramRandom)
+VEK_DEFAULT_SEAM(ISecureRandom, SystemSecureRandom)
 
 } // namespace seams

@@ -1,8 +1,9 @@
 #pragma once
 // The program's seams: each platform answer that Wine cannot vary (version, elevation, the user's
 // SID, the elevated COM road) or that a test must drive (clock, sleep, UDP wait, socket bind,
-// window lookup, the pseudo-random generator, timers) goes through one interface here. The
-// default of each calls the real API; a test installs its own with Seam<I>::Override.
+// window lookup, the pseudo-random generator, the cryptographic random source, timers) goes through
+// one interface here. The default of each calls the real API; a test installs its own with
+// Seam<I>::Override.
 #include "WinHandles.h"
 
 #include <cstdint>
@@ -125,6 +126,14 @@ public:
     virtual std::uint32_t Next(std::uint32_t range) = 0;
 };
 
+// The system's cryptographic random source, for numbers no one outside may guess.
+class ISecureRandom {
+public:
+    virtual ~ISecureRandom() = default;
+    // Fills the buffer with random bytes; false when the source failed.
+    virtual bool Fill(void* buffer, unsigned long length) = 0;
+};
+
 inline IVersionApi& Version() { return Seam<IVersionApi>::Get(); }
 inline ITokenApi& Token() { return Seam<ITokenApi>::Get(); }
 inline IComApi& Com() { return Seam<IComApi>::Get(); }
@@ -134,6 +143,7 @@ inline IUdpWait& UdpWait() { return Seam<IUdpWait>::Get(); }
 inline ISocketBind& SocketBind() { return Seam<ISocketBind>::Get(); }
 inline IWindowApi& Windows() { return Seam<IWindowApi>::Get(); }
 inline IRandom& Random() { return Seam<IRandom>::Get(); }
+inline ISecureRandom& SecureRandom() { return Seam<ISecureRandom>::Get(); }
 
 // A token opened through the token seam, closed through it.
 struct SeamTokenTraits {
@@ -155,4 +165,5 @@ template <> IUdpWait*& Seam<IUdpWait>::Current();
 template <> ISocketBind*& Seam<ISocketBind>::Current();
 template <> IWindowApi*& Seam<IWindowApi>::Current();
 template <> IRandom*& Seam<IRandom>::Current();
+template <> ISecureRandom*& Seam<ISecureRandom>::Current();
 } // namespace seams

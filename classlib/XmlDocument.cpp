@@ -147,6 +147,19 @@ std::optional<XmlElement> ReadTree(IXmlReader& reader, std::size_t documentSize)
     return result == S_FALSE ? builder.Finish() : std::nullopt;
 }
 
+// Whether the bytes end (or reach a NUL byte) inside the start of an XML declaration or right
+// after its "?>". No root element follows then, and on such an input Wine's reader stops the
+// process with a failed assertion instead of reporting the error.
+bool EndsAtTheDeclaration(std::string_view bytes) {
+    constexpr std::string_view kStart = "<?xml";
+    bytes = bytes.substr(0, bytes.find('\0'));
+    if (bytes.size() <= kStart.size()) {
+        return kStart.starts_with(bytes);
+    }
+    const std::size_t close = bytes.starts_with(kStart) ? bytes.find("?>") : std::string_view::npos;
+    return close != std::string_view::npos && close + 2 == bytes.size();
+}
+
 } // namespace
 
 const XmlElement* XmlElement::Child(std::string_view childName) const {
@@ -170,7 +183,7 @@ std::string XmlElement::Attribute(std::string_view attributeName) const {
 
 std::optional<XmlElement> ReadXmlDocument(std::string_view document) {
     const std::string bytes = ReadableXmlBytes(document);
-    if (bytes.empty()) {
+    if (EndsAtTheDeclaration(bytes)) {
         return std::nullopt;
     }
     const UniqueModule library = LoadSystemLibrary("xmllite.dll");

@@ -35,7 +35,7 @@ build build/native
 build build/native-san -DVEK_SANITIZE=ON
 cmake -S . -B build/fuzz -G Ninja -DVEK_FUZZ=ON -DCMAKE_C_COMPILER=clang \
       -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-fuzzers=(dns_reply_fuzz update_reply_fuzz host_list_fuzz http_reply_framing_fuzz)
+fuzzers=(dns_reply_fuzz update_reply_fuzz host_list_fuzz http_reply_framing_fuzz hint_markup_fuzz)
 cmake --build build/fuzz -j "$jobs" --target "${fuzzers[@]}"
 
 status=0

@@ -75,8 +75,13 @@ std::optional<std::string> ScriptedDnsReply(std::string_view query, std::uint8_t
     if (label == "ip") {
         return Header(query, 0, 0, 1, 0) + q + Record(1, Bytes({198, 51, 100, ownLastByte}));
     }
-    if (label == "a") {
+    if (label == "a" || label == "elsewhere") {
         return aReply;
+    }
+    if (label == "otherq") {
+        std::string other = q;
+        other[1] = 'x';
+        return Header(query, 0, 0, 1, 0) + other + Record(1, Bytes({203, 0, 113, 7}));
     }
     if (label == "cname") {
         return Header(query, 0, 0, 2, 0) + q + Record(5, Bytes({1, 'x', 0xC0, 12})) +
@@ -114,6 +119,11 @@ std::optional<std::string> ScriptedDnsReply(std::string_view query, std::uint8_t
         return Header(query, 0, 0, 0, 0) + q;
     }
     return std::nullopt; // "silent", and anything unknown
+}
+
+bool RepliesFromSibling(std::string_view query) {
+    const auto question = ReadQuestion(query);
+    return question && question->firstLabel == "elsewhere";
 }
 
 std::optional<std::string> QueryEchoReply(std::string_view query) {

@@ -8,6 +8,7 @@
 //   rcode3    name error                 shortN  the first N bytes of an A reply (N 0 to 11)
 //   truncated RDLENGTH 4, two bytes      loop    an owner name that points at itself
 //   norecords no record                  silent  no reply
+//   otherq    A, under another question  elsewhere A, sent from the other responder's address
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,6 +18,9 @@ namespace vek::servers {
 
 // The reply datagram, or nothing for no reply.
 std::optional<std::string> ScriptedDnsReply(std::string_view query, std::uint8_t ownLastByte);
+
+// Whether the reply goes out from the other responder's socket ("elsewhere").
+bool RepliesFromSibling(std::string_view query);
 
 // An A-type answer whose data is the query exactly as it arrived.
 std::optional<std::string> QueryEchoReply(std::string_view query);

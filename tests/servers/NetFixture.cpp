@@ -128,7 +128,8 @@ void ListenHttp(int listener, SSL_CTX* tls, bool answersWithOwnAddress, RequestL
     });
 }
 
-void UdpLoop(int socket, bool echoQuery) {
+// Answers datagrams on the socket; a scripted reply may leave from the sibling socket instead.
+void UdpLoop(int socket, int sibling, bool echoQuery) {
     const std::string own = LocalAddress(socket);
     const auto ownLastByte = static_cast<std::uint8_t>(std::stoi(own.substr(own.rfind('.') + 1)));
     for (;;) {
@@ -148,7 +149,8 @@ void UdpLoop(int socket, bool echoQuery) {
             reply.reset();
         }
         if (reply) {
-            ::sendto(socket, reply->data(), reply->size(), 0, reinterpret_cast<sockaddr*>(&peer),
+            const int from = !echoQuery && RepliesFromSibling(query) ? sibling : socket;
+            ::sendto(from, reply->data(), reply->size(), 0, reinterpret_cast<sockaddr*>(&peer),
                      peerLength);
         }
     }
@@ -193,9 +195,9 @@ int main(int argc, char** argv) {
     ListenHttp(https, trusted, false, log);
     ListenHttp(httpsUntrusted, untrusted, false, log);
     Listen(mute, HoldSilently);
-    std::thread(UdpLoop, dns.first, false).detach();
-    std::thread(UdpLoop, dns.second, false).detach();
-    std::thread(UdpLoop, queryEcho, true).detach();
+    std::thread(UdpLoop, dns.first, dns.second, false).detach();
+    std::thread(UdpLoop, dns.second, dns.first, false).detach();
+    std::thread(UdpLoop, queryEcho, queryEcho, true).detach();
 
     const std::string ports = dir + "/ports.env";
     {

@@ -21,6 +21,8 @@ TEST(DateTime, CountsDaysFrom30December1899) {
     EXPECT_EQ(ToDateTime(CivilTime{2000, 1, 1}), 36526.0);
     EXPECT_EQ(ToDateTime(CivilTime{2026, 7, 4, 12}), 46207.5);
     EXPECT_TRUE(SameTime(FromDateTime(1.5), CivilTime{1899, 12, 31, 12, 0, 0, 0}));
+    // Within half a millisecond of midnight: 00:00 of the next day, not hour 24.
+    EXPECT_TRUE(SameTime(FromDateTime(46207.0 - 0.4 / 86400000.0), CivilTime{2026, 7, 4}));
 }
 
 TEST(DateTime, RoundTripsCivilTimes) {

@@ -1,7 +1,8 @@
-// Delimited-text reading and writing, and the sorted case-insensitive string list.
+// Delimited-text reading and writing, and the sorted case-insensitive string list and name set.
 #include <gtest/gtest.h>
 
 #include "DelimitedText.h"
+#include "SortedNameSet.h"
 #include "SortedStringList.h"
 
 #include <string>
@@ -110,6 +111,21 @@ TEST(SortedStringList, KeepsItemsSortedWithoutCaseDuplicates) {
     EXPECT_TRUE(list.Contains("CHARLIE"));
     EXPECT_FALSE(list.Contains("echo"));
     EXPECT_EQ(list.Join("|"), "Alpha|bravo|charlie|delta");
+}
+
+TEST(SortedNameSet, KeepsNamesSortedWithoutCaseDuplicates) {
+    SortedNameSet names(&AsciiCompareText);
+    for (const char* name : {"delta", "Alpha", "charlie", "bravo"}) {
+        EXPECT_TRUE(names.Add(name));
+    }
+    EXPECT_FALSE(names.Add("ALPHA"));
+    EXPECT_EQ(names.Count(), 4u);
+    EXPECT_TRUE(names.Contains("CHARLIE"));
+    EXPECT_FALSE(names.Contains("echo"));
+    EXPECT_EQ(names.Join(","), "Alpha,bravo,charlie,delta");
+    names.Clear();
+    EXPECT_TRUE(names.Empty());
+    EXPECT_EQ(names.Join(","), "");
 }
 
 TEST(SortedStringList, AddReturnsThePositionOfTheItem) {

@@ -79,6 +79,9 @@ TEST_F(RegistryTest, StringsReadUpToTheFirstNulAndUnexpanded) {
     EXPECT_EQ(reg.ReadString("Unterminated"), "abc");
     SetRawValue(HKEY_CURRENT_USER, kTestKey, "Empty", REG_SZ, std::string_view("\0", 1));
     EXPECT_EQ(reg.ReadString("Empty"), "");
+    // A value without data reads as empty whatever its type.
+    SetRawValue(HKEY_CURRENT_USER, kTestKey, "NoData", REG_DWORD, "");
+    EXPECT_EQ(reg.ReadString("NoData"), "");
 }
 
 struct ErrorCase {

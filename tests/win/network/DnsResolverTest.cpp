@@ -63,6 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ResolveCase{"zero.test", Outcome::Records, ""},
                       ResolveCase{"truncated.test", Outcome::Records, ""},
                       ResolveCase{"wrongid.test", Outcome::Error, ""},
+                      ResolveCase{"otherq.test", Outcome::Error, ""},
+                      // Sent from the other responder's address: the socket never takes it.
+                      ResolveCase{"elsewhere.test", Outcome::Nothing, ""},
                       ResolveCase{"rcode3.test", Outcome::Error, ""},
                       ResolveCase{"loop.test", Outcome::Error, ""},
                       ResolveCase{"norecords.test", Outcome::Error, ""},
@@ -89,6 +92,15 @@ TEST(Resolver, FailsWithoutQueryTypeOrWithAnUnusableBind) {
         EXPECT_THROW(resolver.Resolve("a.test", "192.0.2.1"), EDnsResolverError);
     }
     resolver.Host = "bad_host!name";
+    EXPECT_THROW(resolver.Resolve("a.test", ""), EDnsResolverError);
+}
+
+TEST(Resolver, FailsWhenTheRandomSourceFails) {
+    TGDNSResolver resolver;
+    resolver.Host = "127.0.0.2";
+    resolver.Port = Servers().dns;
+    resolver.QueryType = {kDnsTypeA};
+    const FixedSecureRandom failing("");
     EXPECT_THROW(resolver.Resolve("a.test", ""), EDnsResolverError);
 }
 

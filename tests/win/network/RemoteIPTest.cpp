@@ -118,16 +118,17 @@ TEST_F(NetworkTest, HttpEchoKeepsATrimmedBodyOfSevenCharactersOrMore) {
     }
 }
 
-TEST_F(NetworkTest, DnsQueryIsTheTwentyBytesWithAnIdFromTheProgramGenerator) {
+TEST_F(NetworkTest, DnsQueryIsTheTwentyBytesWithAnIdFromTheSecureRandomSource) {
     globals->Endpoints.DnsEcho1 = globals->Endpoints.DnsEcho2 = "127.0.0.1";
     globals->Endpoints.DnsEchoPort = Servers().dnsQueryEcho;
+    const FixedSecureRandom source("\xAB\xCD");
     seams::Random().Seed(20240917);
-    PseudoRandom expected;
-    expected.Seed(20240917);
-    const std::uint32_t id = expected.Next(65535);
+    PseudoRandom untouched;
+    untouched.Seed(20240917);
     // The responder answers with the query's own bytes as the record's data.
-    EXPECT_EQ(globals->GetRemoteIP(""), std::to_string(id >> 8) + "." + std::to_string(id & 0xFF) +
-                                            ".1.0.0.1.0.0.0.0.0.0.2.105.112.0.0.1.0.1");
+    EXPECT_EQ(globals->GetRemoteIP(""), "171.205.1.0.0.1.0.0.0.0.0.0.2.105.112.0.0.1.0.1");
+    EXPECT_EQ(seams::Random().Next(65535), untouched.Next(65535))
+        << "the program's generator is not drawn from";
 }
 
 TEST_F(NetworkTest, DnsSocketIsBoundToTheGivenAddressOnly) {

@@ -20,6 +20,14 @@ protected:
     ~MissingHostsTest() override { globals.SetUpdateList(stored); }
 
     const FakeLabel& Label(MainLabel label) { return window.labels[label]; }
+    // Runs what the core posted to this thread's message queue, as the message loop would once
+    // the handler returns.
+    static void ReturnToTheMessageLoop() {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::DispatchMessageA(&message);
+        }
+    }
     std::string StoredList() {
         TRegistry settings(HKEY_CURRENT_USER);
         settings.OpenKey(kSettingsKey, false);
@@ -96,6 +104,8 @@ TEST_F(MissingHostsTest, MissingNamesAreSortedCaseInsensitiveAndShownOnRowTwo) {
     globals.AddMissingHost("b");
     globals.AddMissingHost("A");
     EXPECT_EQ(Label(MainLabel::Label8).caption, "2");
+    EXPECT_EQ(Label(MainLabel::Label8).hint, "b") << "the rest joined once the handler returns";
+    ReturnToTheMessageLoop();
     EXPECT_EQ(Label(MainLabel::Label8).hint, "A,b");
     EXPECT_TRUE(Label(MainLabel::Label8).visible);
     EXPECT_TRUE(Label(MainLabel::Label9).visible);
@@ -111,11 +121,17 @@ TEST_F(MissingHostsTest, MissingNamesAreSortedCaseInsensitiveAndShownOnRowTwo) {
     }
     EXPECT_EQ(Label(MainLabel::Label8).caption, "10");
     EXPECT_EQ(Label(MainLabel::Label9).left, kRowStart + 12);
+    ReturnToTheMessageLoop();
+    EXPECT_EQ(Label(MainLabel::Label8).hint, "A,b,c,d,e,f,g,h,i,j");
 
+    globals.AddMissingHost("k");
     globals.ClearMissingHosts();
+    ReturnToTheMessageLoop();
     EXPECT_TRUE(globals.MissingHosts.Empty());
     EXPECT_FALSE(Label(MainLabel::Label8).visible);
     EXPECT_FALSE(Label(MainLabel::Label9).visible);
+    EXPECT_EQ(Label(MainLabel::Label8).hint, "A,b,c,d,e,f,g,h,i,j")
+        << "a cleared list is not shown";
 }
 
 TEST_F(MissingHostsTest, SetUpdateListHidesRowTwoAndForgetsMissingNames) {

@@ -1,8 +1,10 @@
 #pragma once
 // The socket seams of the network code, recorded: the bind of a client socket to its local
-// address and the wait for a datagram. Each is installed for its lifetime.
+// address and the wait for a datagram; and the random source of the DNS query id. Each is
+// installed for its lifetime.
 #include "Seams.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,24 @@ public:
 private:
     DWORD limitMs_;
     seams::Seam<seams::IUdpWait>::Override override_{*this};
+};
+
+// A random source that gives the same bytes each time (a DNS query id 0xABCD from "\xAB\xCD"),
+// or fails when given none.
+class FixedSecureRandom final : public seams::ISecureRandom {
+public:
+    explicit FixedSecureRandom(std::string bytes) : bytes_(std::move(bytes)) {}
+    bool Fill(void* buffer, unsigned long length) override {
+        if (bytes_.size() < length) {
+            return false;
+        }
+        std::memcpy(buffer, bytes_.data(), length);
+        return true;
+    }
+
+private:
+    std::string bytes_;
+    seams::Seam<seams::ISecureRandom>::Override override_{*this};
 };
 
 } // namespace vek::testing
