@@ -5,14 +5,16 @@
 #include "HandlerBoundary.h"
 #include "HostListLock.h"
 #include "HostRowDrawing.h"
-#include "Locale.h"
 #include "PasswordPrompt.h"
 #include "ProviderUrls.h"
+#include "RowFinder.h"
 #include "UiSeams.h"
 #include "VEKGlobals.h"
 #include "WindowIdentity.h"
 
 #include <windowsx.h>
+
+#include <climits>
 
 namespace vek {
 namespace {
@@ -65,6 +67,24 @@ COLORREF ListBackground(HWND list) {
     const COLORREF color = ListView_GetBkColor(list);
     return color == CLR_NONE || color == CLR_DEFAULT ? ::GetSysColor(COLOR_WINDOW) : color;
 }
+
+// Stops the list's drawing while it lives; the list draws itself whole afterwards. A list that
+// draws (and lays out its scroll bar) at every row added takes minutes for a few thousand rows.
+class ScopedNoRedraw {
+public:
+    explicit ScopedNoRedraw(HWND window) : window_(window) {
+        ::SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~ScopedNoRedraw() {
+        ::SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(window_, nullptr, TRUE);
+    }
+    ScopedNoRedraw(const ScopedNoRedraw&) = delete;
+    ScopedNoRedraw& operator=(const ScopedNoRedraw&) = delete;
+
+private:
+    HWND window_;
+};
 
 RECT RowRect(HWND list, int row, int part) {
     RECT rect{};
@@ -184,6 +204,14 @@ void THostSelect::CreatedTimer() {
 
 void THostSelect::ShowReply(const std::string& reply) {
     const HostListReply read = ReadHostListReply(reply);
+    {
+        const ScopedNoRedraw quiet(Control("ListView1"));
+        ShowRows(read);
+    }
+    RelayoutList();
+}
+
+void THostSelect::ShowRows(const HostListReply& read) {
     ListView_DeleteAllItems(Control("ListView1"));
     switch (read.outcome) {
     case HostListOutcome::NoAnswer:
@@ -199,78 +227,79 @@ void THostSelect::ShowReply(const std::string& reply) {
             HostItems.Add(record);
         }
         FillRows();
-        TickStoredChoice();
         listShown_ = true;
         break;
     }
-    RelayoutList();
 }
 
+// The rows are planned and ticked from the records first and then added once each, ticked or
+// not: every message to the list costs, and reading rows back for each name of the stored choice
+// grows with the square of the rows.
 void THostSelect::FillRows() {
-    AddRow("Groups", kSectionRow);
+    std::vector<PlannedRow> rows{{"Groups", kSectionRow}};
     for (const auto& item : HostItems.Items()) {
         if (item->IsGroup()) {
-            AddRow(item->GroupName, reinterpret_cast<LPARAM>(item.get()));
+            rows.push_back({item->GroupName, reinterpret_cast<LPARAM>(item.get())});
         }
     }
-    AddRow("Hosts", kSectionRow);
+    rows.push_back({"Hosts", kSectionRow});
     for (const auto& item : HostItems.Items()) {
         if (!item->IsGroup()) {
-            AddRow(item->Domain, kDomainRow);
+            rows.push_back({item->Domain, kDomainRow});
             for (const std::string& host : item->Hosts.Items()) {
-                AddRow(host, reinterpret_cast<LPARAM>(item.get()));
+                rows.push_back({host, reinterpret_cast<LPARAM>(item.get())});
             }
+        }
+    }
+    TickStoredChoice(rows);
+    for (const PlannedRow& row : rows) {
+        AddRow(row.caption, row.data);
+    }
+    // A row takes its tick once it is there.
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].checked) {
+            ListView_SetCheckState(Control("ListView1"), static_cast<int>(row), TRUE);
         }
     }
 }
 
 // Each entry of the stored choice ticks the row of its own kind that bears its name: "g[]="
 // entries a group row, the others a host row.
-void THostSelect::TickStoredChoice() {
+void THostSelect::TickStoredChoice(std::vector<PlannedRow>& rows) {
+    std::vector<std::pair<std::string, int>> groups;
+    std::vector<std::pair<std::string, int>> hosts;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const HostRowKind kind = KindOf(rows[row].data);
+        if (IsCheckable(kind)) {
+            (kind == HostRowKind::Group ? groups : hosts)
+                .emplace_back(rows[row].caption, static_cast<int>(row));
+        }
+    }
+    const TRowFinder groupRows(std::move(groups));
+    const TRowFinder hostRows(std::move(hosts));
     for (const std::string& entry : ReadDelimitedText(Globals->GetUpdateList(), '&')) {
         if (entry.empty()) {
             continue;
         }
         const std::string name =
             entry.size() > kEntryPrefixLength ? entry.substr(kEntryPrefixLength) : std::string();
-        const int row =
-            FindRow(name, entry.front() == 'g' ? HostRowKind::Group : HostRowKind::Host);
+        const int row = (entry.front() == 'g' ? groupRows : hostRows).Find(name);
         if (row >= 0) {
-            ListView_SetCheckState(Control("ListView1"), row, TRUE);
+            rows[static_cast<std::size_t>(row)].checked = true;
         }
     }
-}
-
-// The row of the kind whose caption is the name: the first with that exact caption, else the
-// first equal to it without regard to case; -1 when there is none.
-int THostSelect::FindRow(const std::string& caption, HostRowKind kind) const {
-    int likeRow = -1;
-    const int count = ListView_GetItemCount(Control("ListView1"));
-    for (int row = 0; row < count; ++row) {
-        if (RowKind(row) != kind) {
-            continue;
-        }
-        const std::string rowCaption = RowCaption(row);
-        if (rowCaption == caption) {
-            return row;
-        }
-        if (likeRow < 0 && AnsiCompareText(rowCaption, caption) == 0) {
-            likeRow = row;
-        }
-    }
-    return likeRow;
 }
 
 void THostSelect::AddRow(const std::string& caption, LPARAM data) {
     HWND list = Control("ListView1");
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
-    item.iItem = ListView_GetItemCount(list);
+    item.iItem = INT_MAX;
     item.pszText = const_cast<char*>(caption.c_str());
     item.lParam = data;
     // Rows of no record get no check box.
     item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(data > kMessageRow ? 1 : 0);
+    item.state = INDEXTOSTATEIMAGEMASK(IsCheckable(KindOf(data)) ? 1 : 0);
     ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
@@ -298,11 +327,14 @@ const THostItem* THostSelect::RowItem(int row) const {
     return data > kMessageRow ? reinterpret_cast<const THostItem*>(data) : nullptr;
 }
 
-HostRowKind THostSelect::RowKind(int row) const {
-    if (const THostItem* item = RowItem(row)) {
-        return item->IsGroup() ? HostRowKind::Group : HostRowKind::Host;
+HostRowKind THostSelect::RowKind(int row) const { return KindOf(RowData(row)); }
+
+HostRowKind THostSelect::KindOf(LPARAM data) {
+    if (data > kMessageRow) {
+        return reinterpret_cast<const THostItem*>(data)->IsGroup() ? HostRowKind::Group
+                                                                   : HostRowKind::Host;
     }
-    switch (RowData(row)) {
+    switch (data) {
     case kDomainRow:
         return HostRowKind::Domain;
     case kMessageRow:

@@ -6,6 +6,7 @@
 #include "HostListLock.h"
 #include "HostRowDrawing.h"
 #include "ProviderUrls.h"
+#include "RowFinder.h"
 #include "Unit2.h"
 
 #include <windowsx.h>
@@ -121,6 +122,15 @@ TEST_F(HostSelectTest, TheStoredChoiceTicksRowsOfItsOwnKind) {
         Globals->SetUpdateList(stored);
         const RowTexts shown = Rows(*Open(list));
         EXPECT_EQ((RowTexts{shown[1], shown[4], shown[5]}), rows) << stored;
+    }
+}
+
+TEST(RowFinderTest, FindsTheExactCaptionFirstThenTheFirstEqualWithoutCase) {
+    const TRowFinder rows({{"b.x", 4}, {"A.x", 1}, {"a.x", 3}, {"B.X", 2}, {"a.x", 0}});
+    const std::pair<const char*, int> cases[] = {{"a.x", 0}, {"A.x", 1},  {"b.X", 2}, {"B.X", 2},
+                                                 {"b.x", 4}, {"c.x", -1}, {"", -1}};
+    for (const auto& [caption, row] : cases) {
+        EXPECT_EQ(rows.Find(caption), row) << caption;
     }
 }
 
