@@ -5,6 +5,7 @@
 #include "HandlerBoundary.h"
 #include "HostListLock.h"
 #include "HostRowDrawing.h"
+#include "MeasuredText.h"
 #include "PasswordPrompt.h"
 #include "ProviderUrls.h"
 #include "RowFinder.h"
@@ -14,6 +15,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <climits>
 
 namespace vek {
@@ -145,20 +147,38 @@ THostSelect::THostSelect(HWND owner, SitePageLauncher openSitePage)
                          Label4Hover(false);
                          return std::nullopt;
                      });
+    OnControlMessage(IDC_HOSTSELECT_LABEL4, WM_PAINT,
+                     [this](WPARAM, LPARAM) -> std::optional<LRESULT> {
+                         PaintLabel4();
+                         return 0;
+                     });
     UseHandCursor(IDC_HOSTSELECT_LABEL4);
     // The dialog's own colour, set so that the link's colour applies.
     SetColor(::GetSysColor(COLOR_BTNFACE));
     CreateWindowFromTemplate(owner);
-    // The minimum is a window size as measured with the frames the dialog was designed with;
-    // where the system's frames are thinner the designed size is below it, so it guards the
-    // user's sizing only and the dialog still opens at its designed size.
+    // The minimum is a window size as measured with the frames the dialog was designed with.
     OnMessage(WM_GETMINMAXINFO, [](WPARAM, LPARAM lParam) -> LRESULT {
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kMinimumWindow.cx,
                                                                  kMinimumWindow.cy};
         return 0;
     });
+    OpenAtLeastAtMinimum();
     FormCreate();
     Created.SetEnabled(true);
+}
+
+// Where the system's frames are thinner than those the dialog was designed with, its designed
+// client area gives a window below the minimum: it opens at the minimum, about the same centre.
+void THostSelect::OpenAtLeastAtMinimum() {
+    RECT frame{};
+    ::GetWindowRect(Handle(), &frame);
+    const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+    const SIZE grown{std::max(size.cx, kMinimumWindow.cx), std::max(size.cy, kMinimumWindow.cy)};
+    if (grown.cx != size.cx || grown.cy != size.cy) {
+        ::SetWindowPos(Handle(), nullptr, frame.left - (grown.cx - size.cx) / 2,
+                       frame.top - (grown.cy - size.cy) / 2, grown.cx, grown.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 THostSelect::~THostSelect() { FormDestroy(); }
@@ -180,6 +200,21 @@ void THostSelect::FormCreate() {
     ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     AddRow("Downloading group and hosts list...", kMessageRow);
     FitColumn();
+}
+
+// The link is drawn by its measure, as its underline is: the underline ends with the text.
+void THostSelect::PaintLabel4() {
+    HWND link = Control("Label4");
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(link, &paint);
+    RECT area{};
+    ::GetClientRect(link, &area);
+    ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
+    const ScopedSelection font(dc, label4Hovered_ ? hoverFont_ : linkFont_);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kLinkColor);
+    DrawMeasuredText(dc, 0, 0, ControlText("Label4"), ETO_CLIPPED, &area);
+    ::EndPaint(link, &paint);
 }
 
 void THostSelect::FormDestroy() {

@@ -49,7 +49,9 @@ public:
     TTimer Created;
 
 private:
+    void OpenAtLeastAtMinimum();
     void FormCreate();
+    void PaintLabel4();
     void CreatedTimer();
     void FormDestroy();
     void ShowReply(const std::string& reply);
