@@ -1,6 +1,7 @@
 #include "HintWindow.h"
 
 #include "HandlerBoundary.h"
+#include "MeasuredText.h"
 #include "WindowClass.h"
 
 #include <algorithm>
@@ -14,14 +15,43 @@ constexpr int kMarginY = 2;
 // The hint's top edge below the cursor's hot spot, clear of the arrow.
 constexpr int kBelowCursor = 20;
 
+// Without smoothing: a face drawn from bitmaps made for its size is never smoothed, and an italic
+// the system slants itself would otherwise look lighter than the runs beside it.
 HFONT MakeHintFont(const char* face, int height, bool bold, bool italic) {
     LOGFONTA font{};
     font.lfHeight = height;
     font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = italic ? TRUE : FALSE;
     font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = NONANTIALIASED_QUALITY;
     lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
     return ::CreateFontIndirectA(&font);
+}
+
+// The rightmost column the text leaves ink in, drawn at 0 with its measured advances in the DC's
+// font; -1 when it leaves none.
+int InkRight(HDC dc, std::string_view text, int measured) {
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    const int width = measured + metrics.tmHeight;
+    const int height = metrics.tmHeight;
+    const UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+    const UniqueGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(dc, width, height));
+    const ScopedSelection canvas(memory.get(), bitmap.get());
+    const ScopedSelection font(memory.get(), ::GetCurrentObject(dc, OBJ_FONT));
+    const RECT area{0, 0, width, height};
+    ::FillRect(memory.get(), &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetTextColor(memory.get(), RGB(0, 0, 0));
+    ::SetBkMode(memory.get(), TRANSPARENT);
+    DrawMeasuredText(memory.get(), 0, 0, text);
+    for (int x = width - 1; x >= 0; --x) {
+        for (int y = 0; y < height; ++y) {
+            if (::GetPixel(memory.get(), x, y) != RGB(255, 255, 255)) {
+                return x;
+            }
+        }
+    }
+    return -1;
 }
 
 // The top-left corner of a window of this size below the cursor, kept inside the work area of
@@ -136,6 +166,17 @@ HFONT THintWindow::FontOf(const THintRun& run) const {
     return fonts_[(run.bold ? 1 : 0) + (run.italic ? 2 : 0)].get();
 }
 
+// How far the run moves the next one on: its measure, and for an italic run also the ink its slant
+// puts past the measure (a slant the system adds to a face without an italic is not measured).
+int THintWindow::RunAdvance(HDC dc, const THintRun& run) const {
+    const std::vector<INT> advances = MeasuredAdvances(dc, run.text);
+    int measured = 0;
+    for (const INT advance : advances) {
+        measured += advance;
+    }
+    return run.italic ? std::max(measured, InkRight(dc, run.text, measured) + 1) : measured;
+}
+
 SIZE THintWindow::Measure(HDC dc) const {
     SIZE total{0, 0};
     TEXTMETRICA metrics{};
@@ -147,10 +188,7 @@ SIZE THintWindow::Measure(HDC dc) const {
         int width = 0;
         for (const THintRun& run : line) {
             const ScopedSelection font(dc, FontOf(run));
-            SIZE extent{};
-            ::GetTextExtentPoint32A(dc, run.text.c_str(), static_cast<int>(run.text.size()),
-                                    &extent);
-            width += extent.cx;
+            width += RunAdvance(dc, run);
         }
         total.cx = std::max<LONG>(total.cx, width);
         total.cy += metrics.tmHeight;
@@ -174,12 +212,10 @@ void THintWindow::Paint(HDC dc) {
     for (const THintLine& line : lines_) {
         int left = kMarginX;
         for (const THintRun& run : line) {
+            // Each run measured and drawn with its own font selected in this DC.
             const ScopedSelection font(dc, FontOf(run));
-            const int length = static_cast<int>(run.text.size());
-            ::TextOutA(dc, left, top, run.text.c_str(), length);
-            SIZE extent{};
-            ::GetTextExtentPoint32A(dc, run.text.c_str(), length, &extent);
-            left += extent.cx;
+            DrawMeasuredText(dc, left, top, run.text);
+            left += RunAdvance(dc, run);
         }
         top += metrics.tmHeight;
     }

@@ -46,6 +46,7 @@ private:
     void Hide();
     void Paint(HDC dc);
     HFONT FontOf(const THintRun& run) const;
+    int RunAdvance(HDC dc, const THintRun& run) const;
     // The size of the hint's text.
     SIZE Measure(HDC dc) const;
 

@@ -1,5 +1,6 @@
 #include "HostRowDrawing.h"
 
+#include "MeasuredText.h"
 #include "WinHandles.h"
 
 namespace vek {
@@ -30,14 +31,14 @@ void Rule(HDC dc, const RECT& row, int y) {
     ::LineTo(dc, row.right - kRuleInset + 1, y);
 }
 
-// The text at x, centred vertically in the area and clipped to it.
+// The text at x, centred vertically in the area and clipped to it, each character where the
+// measure places it: the parts of a row are placed after one another by their measures.
 void Text(HDC dc, const RECT& area, int x, std::string_view text, COLORREF color) {
     const int height = area.bottom - area.top;
     const int y = area.top + height / 2 - Extent(dc, text).cy / 2;
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, color);
-    ::ExtTextOutA(dc, x, y, ETO_CLIPPED, &area, text.data(), static_cast<UINT>(text.size()),
-                  nullptr);
+    DrawMeasuredText(dc, x, y, text, ETO_CLIPPED, &area);
 }
 
 } // namespace

@@ -72,6 +72,7 @@ TVEK::TVEK()
     NextIPWatchTimer.SetOnTimer(Quietly([this] { NextIPWatchTimerTimer(); }));
     UserXML.SetOnTimer(Quietly([this] { UserXMLTimer(); }));
     CreateWindowFromTemplate(nullptr);
+    FitButtonCaptions();
     popupMenu_.reset(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_VEK_POPUPMENU)));
     ActivateTrayIcon();
     FormCreate();

@@ -5,6 +5,7 @@
 // desktop's timers and its IP check cycle; answers WM_CLIENTNOTIFY; hides on a plain close and
 // closes for real on Exit or at the end of the session; and writes the heartbeat the service
 // watches.
+#include "AutoSizeLabel.h"
 #include "Form.h"
 #include "HintWindow.h"
 #include "IPCheckCycle.h"
@@ -159,6 +160,9 @@ private:
     void CopyToClipboard(const std::string& text);
     void OpenLog(const std::string& path);
 
+    // Unit1Layout.cpp: the row buttons' captions inside their boxes.
+    void FitButtonCaptions();
+
     // Unit1Hints.cpp: the hints of the info pictures and the summary labels.
     void RegisterHints();
     void HintOnHover(int id, std::function<std::string()> hint);
@@ -178,6 +182,7 @@ private:
     UniqueMenu popupMenu_;
     UniqueWindow applicationWindow_;
     THintWindow hintWindow_;
+    TFittedCaption buttonCaptions_[3];
     TIPCheckCycle cycle_;
     std::map<MainLabel, std::string> hints_;
     std::map<StatusLight, int> lights_{{StatusLight::JvImageSquare1, LightNeutral},

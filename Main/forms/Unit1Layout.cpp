@@ -2,6 +2,8 @@
 #include "ControlIds.h"
 #include "Unit1.h"
 
+#include <iterator>
+
 namespace vek {
 namespace {
 
@@ -76,7 +78,22 @@ constexpr TFormControl kControls[] = {
     {IDM_VEK_EXIT2, "Exit2"},
 };
 
+// A row button's focus rectangle stands 3 pixels inside its edge; its caption keeps 3 more clear.
+constexpr int kCaptionClearance = 6;
+
 } // namespace
+
+// The row buttons keep their size: a caption that measures wider than leaves room for the focus
+// rectangle beside it takes a narrower font.
+void TVEK::FitButtonCaptions() {
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(TForm::Handle(), WM_GETFONT, 0, 0));
+    const int buttons[] = {IDC_VEK_BUTTON4, IDC_VEK_BUTTON1, IDC_VEK_BUTTON7};
+    for (std::size_t at = 0; at < std::size(buttons); ++at) {
+        const std::string_view name = NameOf(buttons[at]);
+        buttonCaptions_[at].Fit(Control(name), font,
+                                ControlPlace(name).width - 2 * kCaptionClearance);
+    }
+}
 
 const TFormLayout kVEKFormLayout{
     "VEK",     IDD_VEK, kMainWindowClass, IDI_TARVOVEK, SIZE{464, 178}, TPosition::ScreenCenter,

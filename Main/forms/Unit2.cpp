@@ -5,14 +5,18 @@
 #include "HandlerBoundary.h"
 #include "HostListLock.h"
 #include "HostRowDrawing.h"
-#include "Locale.h"
+#include "MeasuredText.h"
 #include "PasswordPrompt.h"
 #include "ProviderUrls.h"
+#include "RowFinder.h"
 #include "UiSeams.h"
 #include "VEKGlobals.h"
 #include "WindowIdentity.h"
 
 #include <windowsx.h>
+
+#include <algorithm>
+#include <climits>
 
 namespace vek {
 namespace {
@@ -65,6 +69,24 @@ COLORREF ListBackground(HWND list) {
     const COLORREF color = ListView_GetBkColor(list);
     return color == CLR_NONE || color == CLR_DEFAULT ? ::GetSysColor(COLOR_WINDOW) : color;
 }
+
+// Stops the list's drawing while it lives; the list draws itself whole afterwards. A list that
+// draws (and lays out its scroll bar) at every row added takes minutes for a few thousand rows.
+class ScopedNoRedraw {
+public:
+    explicit ScopedNoRedraw(HWND window) : window_(window) {
+        ::SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~ScopedNoRedraw() {
+        ::SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(window_, nullptr, TRUE);
+    }
+    ScopedNoRedraw(const ScopedNoRedraw&) = delete;
+    ScopedNoRedraw& operator=(const ScopedNoRedraw&) = delete;
+
+private:
+    HWND window_;
+};
 
 RECT RowRect(HWND list, int row, int part) {
     RECT rect{};
@@ -125,20 +147,38 @@ THostSelect::THostSelect(HWND owner, SitePageLauncher openSitePage)
                          Label4Hover(false);
                          return std::nullopt;
                      });
+    OnControlMessage(IDC_HOSTSELECT_LABEL4, WM_PAINT,
+                     [this](WPARAM, LPARAM) -> std::optional<LRESULT> {
+                         PaintLabel4();
+                         return 0;
+                     });
     UseHandCursor(IDC_HOSTSELECT_LABEL4);
     // The dialog's own colour, set so that the link's colour applies.
     SetColor(::GetSysColor(COLOR_BTNFACE));
     CreateWindowFromTemplate(owner);
-    // The minimum is a window size as measured with the frames the dialog was designed with;
-    // where the system's frames are thinner the designed size is below it, so it guards the
-    // user's sizing only and the dialog still opens at its designed size.
+    // The minimum is a window size as measured with the frames the dialog was designed with.
     OnMessage(WM_GETMINMAXINFO, [](WPARAM, LPARAM lParam) -> LRESULT {
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kMinimumWindow.cx,
                                                                  kMinimumWindow.cy};
         return 0;
     });
+    OpenAtLeastAtMinimum();
     FormCreate();
     Created.SetEnabled(true);
+}
+
+// Where the system's frames are thinner than those the dialog was designed with, its designed
+// client area gives a window below the minimum: it opens at the minimum, about the same centre.
+void THostSelect::OpenAtLeastAtMinimum() {
+    RECT frame{};
+    ::GetWindowRect(Handle(), &frame);
+    const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+    const SIZE grown{std::max(size.cx, kMinimumWindow.cx), std::max(size.cy, kMinimumWindow.cy)};
+    if (grown.cx != size.cx || grown.cy != size.cy) {
+        ::SetWindowPos(Handle(), nullptr, frame.left - (grown.cx - size.cx) / 2,
+                       frame.top - (grown.cy - size.cy) / 2, grown.cx, grown.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 THostSelect::~THostSelect() { FormDestroy(); }
@@ -162,6 +202,21 @@ void THostSelect::FormCreate() {
     FitColumn();
 }
 
+// The link is drawn by its measure, as its underline is: the underline ends with the text.
+void THostSelect::PaintLabel4() {
+    HWND link = Control("Label4");
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(link, &paint);
+    RECT area{};
+    ::GetClientRect(link, &area);
+    ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
+    const ScopedSelection font(dc, label4Hovered_ ? hoverFont_ : linkFont_);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kLinkColor);
+    DrawMeasuredText(dc, 0, 0, ControlText("Label4"), ETO_CLIPPED, &area);
+    ::EndPaint(link, &paint);
+}
+
 void THostSelect::FormDestroy() {
     // The rows point at the records: they go first.
     if (Handle() != nullptr) {
@@ -183,6 +238,14 @@ void THostSelect::CreatedTimer() {
 
 void THostSelect::ShowReply(const std::string& reply) {
     const HostListReply read = ReadHostListReply(reply);
+    {
+        const ScopedNoRedraw quiet(Control("ListView1"));
+        ShowRows(read);
+    }
+    RelayoutList();
+}
+
+void THostSelect::ShowRows(const HostListReply& read) {
     ListView_DeleteAllItems(Control("ListView1"));
     switch (read.outcome) {
     case HostListOutcome::NoAnswer:
@@ -198,78 +261,79 @@ void THostSelect::ShowReply(const std::string& reply) {
             HostItems.Add(record);
         }
         FillRows();
-        TickStoredChoice();
         listShown_ = true;
         break;
     }
-    RelayoutList();
 }
 
+// The rows are planned and ticked from the records first and then added once each, ticked or
+// not: every message to the list costs, and reading rows back for each name of the stored choice
+// grows with the square of the rows.
 void THostSelect::FillRows() {
-    AddRow("Groups", kSectionRow);
+    std::vector<PlannedRow> rows{{"Groups", kSectionRow}};
     for (const auto& item : HostItems.Items()) {
         if (item->IsGroup()) {
-            AddRow(item->GroupName, reinterpret_cast<LPARAM>(item.get()));
+            rows.push_back({item->GroupName, reinterpret_cast<LPARAM>(item.get())});
         }
     }
-    AddRow("Hosts", kSectionRow);
+    rows.push_back({"Hosts", kSectionRow});
     for (const auto& item : HostItems.Items()) {
         if (!item->IsGroup()) {
-            AddRow(item->Domain, kDomainRow);
+            rows.push_back({item->Domain, kDomainRow});
             for (const std::string& host : item->Hosts.Items()) {
-                AddRow(host, reinterpret_cast<LPARAM>(item.get()));
+                rows.push_back({host, reinterpret_cast<LPARAM>(item.get())});
             }
+        }
+    }
+    TickStoredChoice(rows);
+    for (const PlannedRow& row : rows) {
+        AddRow(row.caption, row.data);
+    }
+    // A row takes its tick once it is there.
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].checked) {
+            ListView_SetCheckState(Control("ListView1"), static_cast<int>(row), TRUE);
         }
     }
 }
 
 // Each entry of the stored choice ticks the row of its own kind that bears its name: "g[]="
 // entries a group row, the others a host row.
-void THostSelect::TickStoredChoice() {
+void THostSelect::TickStoredChoice(std::vector<PlannedRow>& rows) {
+    std::vector<std::pair<std::string, int>> groups;
+    std::vector<std::pair<std::string, int>> hosts;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const HostRowKind kind = KindOf(rows[row].data);
+        if (IsCheckable(kind)) {
+            (kind == HostRowKind::Group ? groups : hosts)
+                .emplace_back(rows[row].caption, static_cast<int>(row));
+        }
+    }
+    const TRowFinder groupRows(std::move(groups));
+    const TRowFinder hostRows(std::move(hosts));
     for (const std::string& entry : ReadDelimitedText(Globals->GetUpdateList(), '&')) {
         if (entry.empty()) {
             continue;
         }
         const std::string name =
             entry.size() > kEntryPrefixLength ? entry.substr(kEntryPrefixLength) : std::string();
-        const int row =
-            FindRow(name, entry.front() == 'g' ? HostRowKind::Group : HostRowKind::Host);
+        const int row = (entry.front() == 'g' ? groupRows : hostRows).Find(name);
         if (row >= 0) {
-            ListView_SetCheckState(Control("ListView1"), row, TRUE);
+            rows[static_cast<std::size_t>(row)].checked = true;
         }
     }
-}
-
-// The row of the kind whose caption is the name: the first with that exact caption, else the
-// first equal to it without regard to case; -1 when there is none.
-int THostSelect::FindRow(const std::string& caption, HostRowKind kind) const {
-    int likeRow = -1;
-    const int count = ListView_GetItemCount(Control("ListView1"));
-    for (int row = 0; row < count; ++row) {
-        if (RowKind(row) != kind) {
-            continue;
-        }
-        const std::string rowCaption = RowCaption(row);
-        if (rowCaption == caption) {
-            return row;
-        }
-        if (likeRow < 0 && AnsiCompareText(rowCaption, caption) == 0) {
-            likeRow = row;
-        }
-    }
-    return likeRow;
 }
 
 void THostSelect::AddRow(const std::string& caption, LPARAM data) {
     HWND list = Control("ListView1");
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
-    item.iItem = ListView_GetItemCount(list);
+    item.iItem = INT_MAX;
     item.pszText = const_cast<char*>(caption.c_str());
     item.lParam = data;
     // Rows of no record get no check box.
     item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(data > kMessageRow ? 1 : 0);
+    item.state = INDEXTOSTATEIMAGEMASK(IsCheckable(KindOf(data)) ? 1 : 0);
     ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
@@ -297,11 +361,14 @@ const THostItem* THostSelect::RowItem(int row) const {
     return data > kMessageRow ? reinterpret_cast<const THostItem*>(data) : nullptr;
 }
 
-HostRowKind THostSelect::RowKind(int row) const {
-    if (const THostItem* item = RowItem(row)) {
-        return item->IsGroup() ? HostRowKind::Group : HostRowKind::Host;
+HostRowKind THostSelect::RowKind(int row) const { return KindOf(RowData(row)); }
+
+HostRowKind THostSelect::KindOf(LPARAM data) {
+    if (data > kMessageRow) {
+        return reinterpret_cast<const THostItem*>(data)->IsGroup() ? HostRowKind::Group
+                                                                   : HostRowKind::Host;
     }
-    switch (RowData(row)) {
+    switch (data) {
     case kDomainRow:
         return HostRowKind::Domain;
     case kMessageRow:

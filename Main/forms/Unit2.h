@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <commctrl.h>
 
@@ -48,14 +49,23 @@ public:
     TTimer Created;
 
 private:
+    void OpenAtLeastAtMinimum();
     void FormCreate();
+    void PaintLabel4();
     void CreatedTimer();
     void FormDestroy();
     void ShowReply(const std::string& reply);
+    void ShowRows(const HostListReply& read);
+    struct PlannedRow {
+        std::string caption;
+        LPARAM data;
+        bool checked = false;
+    };
     void FillRows();
-    void TickStoredChoice();
+    void TickStoredChoice(std::vector<PlannedRow>& rows);
+    // A row at the end; group and host rows get a check box.
     void AddRow(const std::string& caption, LPARAM data);
-    int FindRow(const std::string& caption, HostRowKind kind) const;
+    static HostRowKind KindOf(LPARAM data);
     std::string RowCaption(int row) const;
     LPARAM RowData(int row) const;
     const THostItem* RowItem(int row) const;

@@ -36,6 +36,13 @@ constexpr UINT kFadeInterval = 1;
 constexpr int kFadeStep = 3;
 constexpr BYTE kOpaque = 255;
 
+// A longer body is shown cut, with "...": laying out and drawing megabytes of text would hold
+// the program for minutes, and no screen shows more.
+constexpr std::size_t kLongestBody = 4096;
+constexpr char kCutMark[] = "...";
+// Labels wrap their lines between words, and inside a word wider than the label.
+constexpr UINT kWrapping = DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX;
+
 constexpr int kNoticeKind = 1;
 constexpr int kAlertKind = 2;
 
@@ -57,6 +64,82 @@ NoticeFields SplitNoticeItem(std::string_view item) {
     return {Trim(item.substr(0, first)), Trim(rest.substr(0, second)), Trim(link)};
 }
 
+std::string ShownBody(const std::string& body) {
+    return body.size() > kLongestBody ? body.substr(0, kLongestBody) + kCutMark : body;
+}
+
+// The ink a font leaves for a few letters: where the system has no bold face at a size, the bold
+// font draws no darker than the regular one.
+int InkOf(HFONT font) {
+    constexpr char kSample[] = "Hbm";
+    constexpr SIZE kArea{64, 32};
+    const UniqueWindowDc screen(nullptr);
+    const UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+    const UniqueGdiObject<HBITMAP> bitmap(
+        ::CreateCompatibleBitmap(screen.get(), kArea.cx, kArea.cy));
+    const ScopedSelection canvas(memory.get(), bitmap.get());
+    const ScopedSelection selected(memory.get(), font);
+    const RECT area{0, 0, kArea.cx, kArea.cy};
+    ::FillRect(memory.get(), &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetTextColor(memory.get(), RGB(0, 0, 0));
+    ::SetBkMode(memory.get(), TRANSPARENT);
+    ::TextOutA(memory.get(), 0, 0, kSample, static_cast<int>(sizeof kSample - 1));
+    int ink = 0;
+    for (int y = 0; y < kArea.cy; ++y) {
+        for (int x = 0; x < kArea.cx; ++x) {
+            ink += 255 - GetRValue(::GetPixel(memory.get(), x, y));
+        }
+    }
+    return ink;
+}
+
+bool DrawsBolderThanRegular(HFONT bold) {
+    LOGFONTA shape{};
+    ::GetObjectA(bold, sizeof shape, &shape);
+    shape.lfWeight = FW_NORMAL;
+    const UniqueGdiObject<HFONT> regular(::CreateFontIndirectA(&shape));
+    return InkOf(bold) > InkOf(regular.get());
+}
+
+// The notice bar's "Next": a push button whose focus rectangle keeps clear of its caption in a
+// bar too low for the system's own.
+void DrawNextButton(const DRAWITEMSTRUCT& item) {
+    RECT area = item.rcItem;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    ::DrawFrameControl(item.hDC, &area, DFC_BUTTON,
+                       DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0) |
+                           (disabled ? DFCS_INACTIVE : 0));
+    char caption[32] = {};
+    const int length = ::GetWindowTextA(item.hwndItem, caption, sizeof caption);
+    const ScopedSelection font(
+        item.hDC, reinterpret_cast<HFONT>(::SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    RECT text = area;
+    if (pushed) {
+        ::OffsetRect(&text, 1, 1);
+    }
+    ::DrawTextA(item.hDC, caption, length, &text,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        RECT extent{0, 0, 0, 0};
+        ::DrawTextA(item.hDC, caption, length, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        const int middle = (area.left + area.right) / 2;
+        // Inside the button's edge, a pixel clear of the caption.
+        constexpr SIZE kFocusInset{3, 2};
+        const RECT focus{middle - extent.right / 2 - kFocusInset.cx, area.top + kFocusInset.cy,
+                         middle + extent.right / 2 + kFocusInset.cx, area.bottom - kFocusInset.cy};
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+RECT WorkArea() {
+    RECT area{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
 bool HasStyle(HWND window, LONG_PTR style) {
     return (::GetWindowLongPtrA(window, GWL_STYLE) & style) != 0;
 }
@@ -75,6 +158,10 @@ TNoticeForm::TNoticeForm(const TNoticeList& noticeList, LinkLauncher launchLink)
     OnCommand(IDC_NOTICE_IMAGE2, [this] { Image2Click(); });
     OnMessage(WM_DRAWITEM, [this](WPARAM, LPARAM lParam) {
         return DrawPanel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    });
+    OnControlMessage(IDC_NOTICE_LABEL1, WM_PAINT, [this](WPARAM, LPARAM) -> std::optional<LRESULT> {
+        PaintTitle();
+        return 0;
     });
     // The hand over the whole window: a control asks its parent first what cursor to show.
     OnMessage(WM_SETCURSOR, [](WPARAM, LPARAM lParam) -> LRESULT {
@@ -98,8 +185,9 @@ void TNoticeForm::FormCreate() {
     HighestAlertID = Globals->GetAlertID();
     ::SetWindowTextA(Handle(), "Tarvo Account Notice");
     SetColor(kWhite);
-    SetControlLook(IDC_NOTICE_LABEL1,
-                   {std::nullopt, std::nullopt, MakeFont("Tahoma", -13, FW_BOLD)});
+    HFONT title = MakeFont("Tahoma", -13, FW_BOLD);
+    SetControlLook(IDC_NOTICE_LABEL1, {std::nullopt, std::nullopt, title});
+    titleOverstrike_ = DrawsBolderThanRegular(title) ? 0 : 1;
     SetControlLook(IDC_NOTICE_LABEL3, {std::nullopt, ::GetSysColor(COLOR_BTNFACE)});
     if (!Globals->IsWinNT()) {
         HWND window = Handle();
@@ -129,7 +217,34 @@ void TNoticeForm::ShowNextNotice() {
     LayOut(entry.NoticeItem);
     SetControlText("Label3", "Displaying notice " + std::to_string(CurrentIndex + 1) + " of " +
                                  std::to_string(count));
+    counterCaption_.Fit(Control("Label3"),
+                        reinterpret_cast<HFONT>(::SendMessageA(Handle(), WM_GETFONT, 0, 0)),
+                        ControlPlace("Label3").width);
     SetControlEnabled("Button1", count > 1);
+}
+
+// The title as a label draws it, and once more a pixel to the right where the bold font draws no
+// bolder than the regular one.
+void TNoticeForm::PaintTitle() {
+    HWND label = Control("Label1");
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(label, &paint);
+    RECT area{};
+    ::GetClientRect(label, &area);
+    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    const std::string caption = ControlText("Label1");
+    const ScopedSelection font(dc,
+                               reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    area.right -= titleOverstrike_;
+    // Wrapped as measured, each pass in the same width.
+    for (int pass = 0; pass <= titleOverstrike_; ++pass) {
+        RECT line = area;
+        ::OffsetRect(&line, pass, 0);
+        ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &line, kWrapping);
+    }
+    ::EndPaint(label, &paint);
 }
 
 void TNoticeForm::RaiseHighestID(std::int32_t noticeCode) {
@@ -167,7 +282,7 @@ void TNoticeForm::FadeTimerTimer() {
 
 void TNoticeForm::LayOut(const std::string& noticeItem) {
     const NoticeFields fields = SplitNoticeItem(noticeItem);
-    FitWrappedLabel("Label1", kTitleLeft, kTitleTop, kTitleWidth, fields.title);
+    FitWrappedLabel("Label1", kTitleLeft, kTitleTop, kTitleWidth, fields.title, titleOverstrike_);
     const PixelRect title = ControlPlace("Label1");
     int bodyTop = title.top + title.height + kGapBelowTitle;
     if (bodyTop <= kBodyTop) {
@@ -176,10 +291,19 @@ void TNoticeForm::LayOut(const std::string& noticeItem) {
         SetControlPlace("Label1",
                         {title.left, title.height / 2 + kTitleTop, title.width, title.height});
     }
-    FitWrappedLabel("Label2", kBodyLeft, bodyTop, kBodyWidth, fields.body);
+    FitWrappedLabel("Label2", kBodyLeft, bodyTop, kBodyWidth, ShownBody(fields.body), 0);
     CurrentLink = fields.link;
-    const PixelRect body = ControlPlace("Label2");
+    PixelRect body = ControlPlace("Label2");
     const bool barShown = HasStyle(Control("Panel1"), WS_VISIBLE);
+    // The window is never taller than the work area: a body too long for it is cut at the
+    // bottom, and the close picture and the bottom bar stay on the screen.
+    const RECT area = WorkArea();
+    const int tallest = area.bottom - area.top - 2 * kScreenMargin -
+                        (barShown ? kBottomBarHeight : 0) - kGapBelowBody - body.top;
+    if (body.height > tallest) {
+        body.height = std::max(tallest, 0);
+        SetControlPlace("Label2", body);
+    }
     const int entryHeight = body.top + body.height + kGapBelowBody;
     PlacePanels(entryHeight, barShown);
     PlaceWindow(entryHeight + (barShown ? kBottomBarHeight : 0));
@@ -187,18 +311,18 @@ void TNoticeForm::LayOut(const std::string& noticeItem) {
 }
 
 void TNoticeForm::FitWrappedLabel(std::string_view name, int left, int top, int width,
-                                  const std::string& caption) {
+                                  const std::string& caption, int overstrike) {
     HWND label = Control(name);
     ::SetWindowTextA(label, caption.c_str());
     // An empty caption is measured as a blank: one line high.
     const std::string measured = caption.empty() ? std::string(" ") : caption;
-    RECT extent{0, 0, width, kUnboundedHeight};
+    RECT extent{0, 0, width - overstrike, kUnboundedHeight};
     const UniqueWindowDc dc(label);
     const ScopedSelection font(dc.get(),
                                reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
     ::DrawTextA(dc.get(), measured.c_str(), static_cast<int>(measured.size()), &extent,
-                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    SetControlPlace(name, {left, top, extent.right, extent.bottom});
+                DT_CALCRECT | kWrapping);
+    SetControlPlace(name, {left, top, extent.right + overstrike, extent.bottom});
 }
 
 void TNoticeForm::SetBottomBarVisible(bool visible) {
@@ -222,7 +346,9 @@ void TNoticeForm::PlacePanels(int entryHeight, bool barShown) {
 
 void TNoticeForm::PlaceWindow(int height) {
     const int left = ::GetSystemMetrics(SM_CXSCREEN) - kWidth - kScreenMargin;
-    const int top = ::GetSystemMetrics(SM_CYSCREEN) - height - GetTaskbarHeight() - kScreenMargin;
+    const int top =
+        std::max(static_cast<int>(WorkArea().top),
+                 ::GetSystemMetrics(SM_CYSCREEN) - height - GetTaskbarHeight() - kScreenMargin);
     ::SetWindowPos(Handle(), nullptr, left, top, kWidth, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -263,6 +389,8 @@ LRESULT TNoticeForm::DrawPanel(const DRAWITEMSTRUCT& item) {
     } else if (item.CtlID == IDC_NOTICE_PANEL1) {
         ::FillRect(item.hDC, &area, ::GetSysColorBrush(COLOR_BTNFACE));
         ::DrawEdge(item.hDC, &area, EDGE_RAISED, BF_TOP);
+    } else if (item.CtlID == IDC_NOTICE_BUTTON1) {
+        DrawNextButton(item);
     } else {
         return FALSE;
     }

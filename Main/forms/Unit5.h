@@ -3,6 +3,7 @@
 // a small borderless window that fades in at the bottom-right corner of the screen above the
 // taskbar. "Next" pages through the entries, a click on an entry opens its link, and the close
 // picture closes the window, storing the highest notice and alert ids shown.
+#include "AutoSizeLabel.h"
 #include "Form.h"
 #include "NoticeList.h"
 #include "Timer.h"
@@ -51,9 +52,10 @@ private:
     void RaiseHighestID(std::int32_t noticeCode);
     void StartFadeIn();
     void LayOut(const std::string& noticeItem);
-    // Sizes a word-wrapping label to its caption within `width`, as an auto-sized label does.
+    // Sizes a word-wrapping label to its caption within `width`, as an auto-sized label does;
+    // `overstrike` pixels of the width are kept for a title drawn twice, that far apart.
     void FitWrappedLabel(std::string_view name, int left, int top, int width,
-                         const std::string& caption);
+                         const std::string& caption, int overstrike);
     // The bottom bar with its counter and button.
     void SetBottomBarVisible(bool visible);
     // The entry's panel above the bottom bar, when that is shown.
@@ -62,10 +64,14 @@ private:
     void PlaceWindow(int height);
     int GetTaskbarHeight() const;
     LRESULT DrawPanel(const DRAWITEMSTRUCT& item);
+    void PaintTitle();
 
     const TNoticeList& noticeList_;
     LinkLauncher launchLink_;
     BYTE alpha_ = 255;
+    // 1 when the title's bold is drawn twice, a pixel apart: the system draws it no bolder.
+    int titleOverstrike_ = 0;
+    TFittedCaption counterCaption_;
 };
 
 } // namespace vek

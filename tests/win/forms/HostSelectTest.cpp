@@ -6,14 +6,73 @@
 #include "HostListLock.h"
 #include "HostRowDrawing.h"
 #include "ProviderUrls.h"
+#include "RowFinder.h"
 #include "Unit2.h"
 
 #include <windowsx.h>
+
+#include <functional>
 
 namespace vek::testing {
 namespace {
 
 using RowTexts = std::vector<std::string>;
+
+// What the screen shows over a rectangle, row by row, as RGB colours.
+struct ScreenPixels {
+    explicit ScreenPixels(const RECT& place)
+        : width(place.right - place.left), height(place.bottom - place.top),
+          pixels(static_cast<std::size_t>(width * height)) {
+        const UniqueWindowDc screen(nullptr);
+        const UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+        const UniqueGdiObject<HBITMAP> bitmap(
+            ::CreateCompatibleBitmap(screen.get(), width, height));
+        {
+            const ScopedSelection canvas(memory.get(), bitmap.get());
+            ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), place.left, place.top,
+                     SRCCOPY);
+        }
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        ::GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data(), &info,
+                    DIB_RGB_COLORS);
+    }
+    // As COLORREF.
+    COLORREF At(int x, int y) const {
+        const DWORD bgr = pixels[static_cast<std::size_t>(y * width + x)];
+        return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+    }
+    bool Dark(int x, int y) const {
+        const COLORREF color = At(x, y);
+        return GetRValue(color) + GetGValue(color) + GetBValue(color) < 3 * 128;
+    }
+    // The rightmost column with a pixel for which `ink` holds in rows [top, bottom); -1 for none.
+    int RightmostInk(int top, int bottom, const std::function<bool(int, int)>& ink) const {
+        for (int x = width - 1; x >= 0; --x) {
+            for (int y = top; y < bottom; ++y) {
+                if (ink(x, y)) {
+                    return x;
+                }
+            }
+        }
+        return -1;
+    }
+
+    int width;
+    int height;
+    std::vector<DWORD> pixels;
+};
+
+RECT ScreenRect(HWND window) {
+    RECT place{};
+    ::GetWindowRect(window, &place);
+    return place;
+}
 
 class HostSelectTest : public GlobalsTest, public IHostListSource {
 protected:
@@ -121,6 +180,15 @@ TEST_F(HostSelectTest, TheStoredChoiceTicksRowsOfItsOwnKind) {
         Globals->SetUpdateList(stored);
         const RowTexts shown = Rows(*Open(list));
         EXPECT_EQ((RowTexts{shown[1], shown[4], shown[5]}), rows) << stored;
+    }
+}
+
+TEST(RowFinderTest, FindsTheExactCaptionFirstThenTheFirstEqualWithoutCase) {
+    const TRowFinder rows({{"b.x", 4}, {"A.x", 1}, {"a.x", 3}, {"B.X", 2}, {"a.x", 0}});
+    const std::pair<const char*, int> cases[] = {{"a.x", 0}, {"A.x", 1},  {"b.X", 2}, {"B.X", 2},
+                                                 {"b.x", 4}, {"c.x", -1}, {"", -1}};
+    for (const auto& [caption, row] : cases) {
+        EXPECT_EQ(rows.Find(caption), row) << caption;
     }
 }
 
@@ -242,22 +310,27 @@ TEST_F(HostSelectTest, TheWheelScrollsThreeRowsByItsSignOnlyOverTheList) {
     }
 }
 
-TEST_F(HostSelectTest, OpensAtItsDesignedSizeAndFollowsTheUsersSizing) {
+TEST_F(HostSelectTest, OpensAtNoLessThanItsMinimumAndFollowsTheUsersSizing) {
     const auto dialog = Open("#,a.x.example|");
-    RECT client{};
-    ::GetClientRect(dialog->Handle(), &client);
-    EXPECT_EQ(client.right, 249);
-    EXPECT_EQ(client.bottom, 436);
     RECT frame{};
     ::GetWindowRect(dialog->Handle(), &frame);
+    EXPECT_GE(frame.right - frame.left, 265);
+    EXPECT_GE(frame.bottom - frame.top, 470);
+    RECT client{};
+    ::GetClientRect(dialog->Handle(), &client);
+    EXPECT_GE(client.right, 249);
+    EXPECT_GE(client.bottom, 436);
     ::SetWindowPos(dialog->Handle(), nullptr, 0, 0, frame.right - frame.left + 100,
                    frame.bottom - frame.top + 60, SWP_NOMOVE | SWP_NOZORDER);
-    // Where each control is now: the list 100 wider, it, the box and the buttons 60 lower.
+    // Where each control is now: the list as much wider than designed as the client area, it,
+    // the box and the buttons as much lower.
+    const int dx = client.right + 100 - 249;
+    const int dy = client.bottom + 60 - 436;
     const std::pair<const char*, std::tuple<int, int, int, int>> places[] = {
         {"Label4", {184, 21, 56, 13}},
-        {"ListView1", {8, 126, 333, 305}},
-        {"CheckBox1", {8, 439, 233, 17}},
-        {"Button2", {166, 464, 75, 25}}};
+        {"ListView1", {8, 66 + dy, 233 + dx, 305}},
+        {"CheckBox1", {8, 379 + dy, 233, 17}},
+        {"Button2", {166, 404 + dy, 75, 25}}};
     for (const auto& [name, place] : places) {
         const PixelRect now = dialog->ControlPlace(name);
         EXPECT_EQ(std::tuple(now.left, now.top, now.width, now.height), place) << name;
@@ -278,6 +351,57 @@ TEST_F(HostSelectTest, TheLinkUnderlinesUnderTheMouseAndOpensTheMembersPage) {
     EXPECT_TRUE(font.lfUnderline);
     Click(*dialog, "Label4");
     EXPECT_EQ(pages, std::vector<std::string>{"members/dns/"});
+}
+
+TEST_F(HostSelectTest, TheThirdInstructionLineShowsItsLastWord) {
+    const auto dialog = Open("#,a.x.example|");
+    const ScreenPixels line(ScreenRect(dialog->Control("Label10")));
+    // "your" takes the last fifth of the line's text.
+    EXPECT_GT(line.RightmostInk(0, line.height, [&](int x, int y) { return line.Dark(x, y); }),
+              200);
+}
+
+TEST_F(HostSelectTest, AGroupsCountFollowsItsOpeningWithoutAGap) {
+    for (const char* group : {"family", "a-longer-group-name-here"}) {
+        const auto dialog = Open(std::string(group) + ",a.x.example|" + group + ",b.x.example|");
+        HWND list = dialog->Control("ListView1");
+        RECT label{};
+        ListView_GetItemRect(list, 1, &label, LVIR_LABEL);
+        ::MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&label), 2);
+        const ScreenPixels row(label);
+        const auto blue = [&](int x, int y) {
+            const COLORREF color = row.At(x, y);
+            return GetBValue(color) > 160 && GetRValue(color) < 100;
+        };
+        int count = 0;
+        while (count < row.width && row.RightmostInk(0, row.height, [&](int x, int y) {
+            return x == count && blue(x, y);
+        }) < 0) {
+            ++count;
+        }
+        const int opening = row.RightmostInk(0, row.height, [&](int x, int y) {
+            return x < count && row.Dark(x, y) && !blue(x, y);
+        });
+        EXPECT_LE(count - opening, 3) << group;
+    }
+}
+
+TEST_F(HostSelectTest, TheLinksUnderlineEndsWithItsText) {
+    const auto dialog = Open("#,a.x.example|");
+    HWND link = dialog->Control("Label4");
+    ::SendMessageA(link, WM_MOUSEMOVE, 0, 0);
+    ::UpdateWindow(link);
+    PumpUntilIdle();
+    const ScreenPixels shown(ScreenRect(link));
+    const auto inked = [&](int x, int y) { return GetRValue(shown.At(x, y)) < 100; };
+    // The underline is the lowest row with ink; the letters stand above it.
+    int underline = shown.height - 1;
+    while (underline > 0 && shown.RightmostInk(underline, underline + 1, inked) < 0) {
+        --underline;
+    }
+    EXPECT_LE(shown.RightmostInk(underline, underline + 1, inked),
+              shown.RightmostInk(0, underline - 1, inked) + 2);
+    SaveScreenshot(dialog->Handle(), "host-select-link-hovered");
 }
 
 TEST_F(HostSelectTest, HostNamesAreDrawnWithoutALeadingDashDotAndShortenedToFit) {

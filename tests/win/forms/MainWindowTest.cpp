@@ -51,6 +51,30 @@ TEST_F(MainWindowTest, IsFoundByItsClassAndCaptionAndHoldsItsComponents) {
     // As the user first sees it: once the start timer has filled the labels.
     timers.Advance(1);
     SaveScreenshot(window->Handle(), "main-window");
+    for (const char* button : {"Button1", "Button7"}) {
+        ::SetForegroundWindow(window->Handle());
+        ::SetFocus(window->Control(button));
+        ::SendMessageA(window->Control(button), WM_UPDATEUISTATE,
+                       MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        SaveScreenshot(window->Handle(), std::string("main-window-focus-") + button);
+    }
+}
+
+// Each row button's caption leaves room for the focus rectangle 3 pixels inside its edge, and 3
+// more beside it.
+TEST_F(MainWindowTest, RowButtonCaptionsKeepClearOfTheFocusRectangle) {
+    MakeWindow();
+    for (const char* name : {"Button4", "Button1", "Button7"}) {
+        HWND button = window->Control(name);
+        const std::string caption = window->ControlText(name);
+        const UniqueWindowDc dc(button);
+        const ScopedSelection font(
+            dc.get(), reinterpret_cast<HFONT>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+        RECT extent{};
+        ::DrawTextA(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &extent,
+                    DT_CALCRECT | DT_SINGLELINE);
+        EXPECT_LE(extent.right, window->ControlPlace(name).width - 12) << name;
+    }
 }
 
 TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {

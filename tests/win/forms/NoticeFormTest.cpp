@@ -234,6 +234,81 @@ TEST_F(NoticeFormTest, ACloseStoresTheHighestIdsShownWithoutLoweringTheStoredOne
     EXPECT_EQ(Globals->GetAlertID(), 9);
 }
 
+// The darkness of what a DC shows over an area.
+int InkOf(HDC dc, const RECT& area) {
+    int ink = 0;
+    for (LONG y = area.top; y < area.bottom; ++y) {
+        for (LONG x = area.left; x < area.right; ++x) {
+            ink += 255 - GetRValue(::GetPixel(dc, x, y));
+        }
+    }
+    return ink;
+}
+
+RECT WorkArea() {
+    RECT area{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
+TEST_F(NoticeFormTest, ATallEntryIsCutAndStaysInsideTheWorkArea) {
+    std::string body;
+    while (body.size() < 1000000) {
+        body += "maintenance ";
+    }
+    Arrive({{"Long|" + body + "|", 11}, Entry("Other", "", 21)});
+    const std::string shown = Form().ControlText("Label2");
+    EXPECT_EQ(shown, body.substr(0, 4096) + "...");
+    const RECT area = WorkArea();
+    for (const char* part : {"Image2", "Label3", "Button1"}) {
+        RECT place{};
+        ::GetWindowRect(Form().Control(part), &place);
+        EXPECT_GE(place.top, area.top) << part;
+        EXPECT_LE(place.bottom, area.bottom) << part;
+    }
+}
+
+TEST_F(NoticeFormTest, ALongWordAndAFiveDigitCounterStayInsideTheirBoxes) {
+    TNoticeList many(12345, Entry("Word", "", 11));
+    many[0].NoticeItem = "Word|" + std::string(300, 'w') + "|";
+    Arrive(many);
+    EXPECT_LE(Form().ControlPlace("Label2").width, 200);
+    HWND counter = Form().Control("Label3");
+    const std::string text = Form().ControlText("Label3");
+    EXPECT_EQ(text, "Displaying notice 1 of 12345");
+    const UniqueWindowDc dc(counter);
+    const ScopedSelection font(dc.get(),
+                               reinterpret_cast<HFONT>(::SendMessageA(counter, WM_GETFONT, 0, 0)));
+    RECT extent{};
+    ::DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent,
+                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_LE(extent.right, Form().ControlPlace("Label3").width);
+}
+
+TEST_F(NoticeFormTest, TheTitleIsDrawnBolderThanRegularText) {
+    Arrive({Entry("Hbm Hbm", "", 11)});
+    timers.Advance(85);
+    HWND title = Form().Control("Label1");
+    ::RedrawWindow(title, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpUntilIdle();
+    RECT place{};
+    ::GetWindowRect(title, &place);
+    const UniqueWindowDc screen(nullptr);
+    const int drawn = InkOf(screen.get(), place);
+
+    RECT area{0, 0, place.right - place.left, place.bottom - place.top};
+    const UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+    const UniqueGdiObject<HBITMAP> bitmap(
+        ::CreateCompatibleBitmap(screen.get(), area.right, area.bottom));
+    const ScopedSelection canvas(memory.get(), bitmap.get());
+    const UniqueGdiObject<HFONT> regular(
+        ::CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma"));
+    const ScopedSelection font(memory.get(), regular.get());
+    ::FillRect(memory.get(), &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::DrawTextA(memory.get(), "Hbm Hbm", 7, &area, DT_WORDBREAK | DT_NOPREFIX);
+    EXPECT_GT(drawn, InkOf(memory.get(), area) * 11 / 10);
+}
+
 TEST_F(NoticeFormTest, Screenshot) {
     Arrive({{"Scheduled maintenance|The update servers restart on Sunday at 02:00 UTC; updates "
              "sent meanwhile are retried.|http://example.org/maintenance",
@@ -242,6 +317,15 @@ TEST_F(NoticeFormTest, Screenshot) {
     timers.Advance(85);
     PumpUntilIdle();
     SaveScreenshot(Form().Handle(), "notice-popup");
+    ::SetForegroundWindow(Form().Handle());
+    ::SetFocus(Form().Control("Button1"));
+    SaveScreenshot(Form().Handle(), "notice-popup-next-focused");
+    std::string body;
+    while (body.size() < 5000) {
+        body += "A long notice with a singlewordthatislongerthanthewholewindowisbroad. ";
+    }
+    Arrive({{"Scheduled maintenance|" + body + "|", 11}, Entry("Other", "", 21)});
+    SaveScreenshot(Form().Handle(), "notice-popup-tall");
 }
 
 } // namespace

@@ -61,6 +61,67 @@ TEST_F(MainWindowTest, HintsShowAfterThePauseAndGoWhenTheMouseLeaves) {
     }
 }
 
+// The columns of a window's client area that show ink in rows [top, bottom) of what the screen
+// shows.
+std::vector<bool> InkColumns(HWND window, int top, int bottom) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    const UniqueWindowDc screen(nullptr);
+    std::vector<bool> ink(static_cast<std::size_t>(client.right));
+    for (int x = 0; x < client.right; ++x) {
+        for (int y = top; y < bottom && !ink[static_cast<std::size_t>(x)]; ++y) {
+            const COLORREF color = ::GetPixel(screen.get(), origin.x + x, origin.y + y);
+            ink[static_cast<std::size_t>(x)] = GetRValue(color) + GetGValue(color) < 2 * 128;
+        }
+    }
+    return ink;
+}
+
+// Each run of a hint is drawn where its measure puts it, in the font it was measured in: no
+// gap grows before an italic run, and the italic run's slant stays clear of what follows.
+TEST_F(MainWindowTest, AHintsRunsFollowEachOtherAsMeasured) {
+    MakeWindow();
+    THintWindow hint("Tahoma", -11);
+    hint.SetHintPause(1);
+    struct Case {
+        const char* markup;
+        // The widest blank between two inked columns, and the least blank after the last one.
+        int widestGap;
+        int rightMargin;
+    };
+    for (const Case& c : {Case{"updates.  Please click <i>Select Hosts</i> to modify", 8, 2},
+                          Case{"<i>Select Hosts</i>", 8, 2}}) {
+        hint.MouseOver(window->Control("Image3"), c.markup);
+        timers.Advance(1);
+        ASSERT_TRUE(hint.Showing());
+        ::RedrawWindow(hint.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        PumpUntilIdle();
+        RECT client{};
+        ::GetClientRect(hint.Handle(), &client);
+        const std::vector<bool> ink = InkColumns(hint.Handle(), 2, client.bottom - 2);
+        int first = -1;
+        int last = -1;
+        int widest = 0;
+        for (int x = 0; x < static_cast<int>(ink.size()); ++x) {
+            if (ink[static_cast<std::size_t>(x)]) {
+                if (last >= 0) {
+                    widest = std::max(widest, x - last - 1);
+                }
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        }
+        EXPECT_LE(widest, c.widestGap) << c.markup;
+        EXPECT_GE(client.right - 1 - last, c.rightMargin) << c.markup;
+        if (c.markup[0] == 'u') {
+            SaveScreenshot(hint.Handle(), "hint-italic-run");
+        }
+        hint.MouseLeft(window->Control("Image3"));
+    }
+}
+
 TEST_F(MainWindowTest, TheTrayIconIsAddedUntilTheAreaTakesItAndAgainWhenExplorerRestarts) {
     trayArea.answers = {FALSE, FALSE};
     TTrayIcon icon;
