@@ -7,6 +7,7 @@
 #include "MainWindowIntf.h"
 #include "PostedCall.h"
 #include "Registry.h"
+#include "SettingsKey.h"
 #include "SharedLogFile.h"
 #include "SortedNameSet.h"
 #include "Timer.h"
@@ -18,8 +19,7 @@
 
 namespace vek {
 
-// The settings key below the role's root, and the machine-wide key under HKEY_LOCAL_MACHINE.
-inline constexpr char kSettingsKey[] = "Software\\Halvenor\\VEK\\v3\\";
+// The log files, and how much of the program's log each trim keeps and how often.
 inline constexpr char kLogFileName[] = "VEK.log";
 inline constexpr char kServiceLogFileName[] = "Service.log";
 inline constexpr std::size_t kLogKeepBytes = 102400;

@@ -26,6 +26,7 @@ add_subdirectory(${VEK_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 add_subdirectory(common)
 add_subdirectory(classlib)
+add_subdirectory(servicecontrol)
 add_subdirectory(Main)
 add_subdirectory(adminserver)
 add_subdirectory(tools)

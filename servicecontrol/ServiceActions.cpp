@@ -3,7 +3,7 @@
 #include "AdminManager.h"
 #include "Registry.h"
 #include "Seams.h"
-#include "VEKGlobals.h"
+#include "SettingsKey.h"
 #include "WinHandles.h"
 
 namespace vek {
