@@ -1,5 +1,5 @@
 # The provider's endpoints, one set for the whole system: the program reads them from a generated
-# header (Main/EndpointConfig.h.in), the reference provider serves them by default (its own
+# header (Main/core/EndpointConfig.h.in), the reference provider serves them by default (its own
 # header is generated from the same values, below), so a -D given to one build tree must be
 # given to the other. Loopback addresses and unprivileged ports, so the whole system runs on this
 # machine without an outside network.

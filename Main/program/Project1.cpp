@@ -1,10 +1,10 @@
 // The program's main block: seeds the pseudo-random generator, then runs the road of the role
 // that the first command-line argument names. Globals already exists (module initialisation).
 #include "SingleInstance.h"
+#include "Unit1.h"
 #include "UnregisterRoad.h"
 #include "VEKGlobals.h"
 #include "VEKService.h"
-#include "forms/Unit1.h"
 
 #include "HandlerBoundary.h"
 #include "MessagePump.h"
