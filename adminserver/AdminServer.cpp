@@ -1,11 +1,11 @@
 // The admin server DLL's entry points: the class object of TServiceAdmin, the proxy and stub of
 // IServiceAdmin (generated from AdminManager.idl, entry points prefixed "Prx"), and the
 // self-registration that regsvr32 calls.
-#include "AdminManager.h"
-#include "ClassFactory.h"
-#include "ClassLibError.h"
-#include "Registration.h"
-#include "ServiceAdmin.h"
+#include "adminserver/ClassFactory.h"
+#include "adminserver/Registration.h"
+#include "adminserver/ServiceAdmin.h"
+#include "classlib/ClassLibError.h"
+#include "servicecontrol/AdminManager.h"
 
 #include <olectl.h>
 

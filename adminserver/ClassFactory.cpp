@@ -1,7 +1,7 @@
-#include "ClassFactory.h"
+#include "adminserver/ClassFactory.h"
 
-#include "ServiceAdmin.h"
-#include "WinHandles.h"
+#include "adminserver/ServiceAdmin.h"
+#include "classlib/WinHandles.h"
 
 #include <new>
 

@@ -1,7 +1,7 @@
-#include "Registration.h"
+#include "adminserver/Registration.h"
 
-#include "AdminManager.h"
-#include "Registry.h"
+#include "classlib/Registry.h"
+#include "servicecontrol/AdminManager.h"
 
 #include <objbase.h>
 

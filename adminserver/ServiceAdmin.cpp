@@ -1,8 +1,8 @@
-#include "ServiceAdmin.h"
+#include "adminserver/ServiceAdmin.h"
 
-#include "SPGetSid.h"
-#include "ServiceActions.h"
-#include "ServiceCommandCheck.h"
+#include "adminserver/ServiceCommandCheck.h"
+#include "servicecontrol/SPGetSid.h"
+#include "servicecontrol/ServiceActions.h"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The admin server's object: carries out one service action for its caller with the rights of
 // the process it runs in (elevated on Windows from version 6 on).
-#include "AdminManager.h"
+#include "servicecontrol/AdminManager.h"
 
 namespace vek::admin {
 

@@ -1,6 +1,6 @@
-#include "ServiceCommandCheck.h"
+#include "adminserver/ServiceCommandCheck.h"
 
-#include "ServiceActions.h"
+#include "servicecontrol/ServiceActions.h"
 
 #include <windows.h>
 

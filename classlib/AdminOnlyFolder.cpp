@@ -1,4 +1,4 @@
-#include "AdminOnlyFolder.h"
+#include "classlib/AdminOnlyFolder.h"
 
 #include <aclapi.h>
 #include <sddl.h>

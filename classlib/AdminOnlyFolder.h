@@ -1,7 +1,7 @@
 #pragma once
 // A folder that only administrators and the system account may change and every user may read,
 // for files that a process running as the system account writes.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "AntiFreeze.h"
+#include "classlib/AntiFreeze.h"
 
-#include "MessagePump.h"
-#include "WinHandles.h"
+#include "classlib/MessagePump.h"
+#include "classlib/WinHandles.h"
 
 #include <process.h>
 

@@ -1,4 +1,4 @@
-#include "AutoSizeLabel.h"
+#include "classlib/AutoSizeLabel.h"
 
 #include <string>
 

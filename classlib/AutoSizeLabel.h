@@ -1,7 +1,7 @@
 #pragma once
 // Labels sized to their captions, as the class library's auto-sized labels are, and texts kept
 // inside a control's box where the font measures wider than the box was made for.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <windows.h>
 

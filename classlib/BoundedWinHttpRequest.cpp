@@ -1,6 +1,6 @@
-#include "BoundedWinHttpRequest.h"
+#include "classlib/BoundedWinHttpRequest.h"
 
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <algorithm>
 #include <atomic>

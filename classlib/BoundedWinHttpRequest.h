@@ -8,8 +8,8 @@
 // WinHTTP may still finish a step of a closed request on a thread of its own (under Wine 8 it
 // does, at the step's own time-out) and write into the step's buffer: the callback's state and
 // the read buffer therefore live until WinHTTP reports the request handle closing.
-#include "Deadline.h"
-#include "WinHttpHandle.h"
+#include "classlib/Deadline.h"
+#include "classlib/WinHttpHandle.h"
 
 #include <optional>
 #include <string_view>

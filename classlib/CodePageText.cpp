@@ -1,4 +1,4 @@
-#include "CodePageText.h"
+#include "classlib/CodePageText.h"
 
 namespace vek {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Owners of CryptoAPI handles: providers, keys, hashes and certificate stores. They are apart
 // from WinHandles.h because the build leaves wincrypt.h out of windows.h.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <wincrypt.h>
 

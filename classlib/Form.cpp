@@ -1,8 +1,8 @@
-#include "Form.h"
+#include "classlib/Form.h"
 
-#include "ClassLibError.h"
-#include "HandlerBoundary.h"
-#include "MessagePump.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/HandlerBoundary.h"
+#include "classlib/MessagePump.h"
 
 #include <commctrl.h>
 

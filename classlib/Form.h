@@ -18,8 +18,8 @@
 // 4. Main/CMakeLists.txt: both sources in the vek_forms library;
 // 5. tests/win/forms/<Name>Test.cpp, added with vek_window_test in that folder's CMakeLists.txt:
 //    the window driven through FormDriver, with a screenshot saved under build/win/screenshots.
-#include "Seams.h"
-#include "WinHandles.h"
+#include "classlib/Seams.h"
+#include "classlib/WinHandles.h"
 
 #include <windows.h>
 

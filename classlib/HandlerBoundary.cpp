@@ -1,6 +1,6 @@
-#include "HandlerBoundary.h"
+#include "classlib/HandlerBoundary.h"
 
-#include "UiSeams.h"
+#include "classlib/UiSeams.h"
 
 #include <exception>
 

@@ -1,8 +1,8 @@
-#include "HintWindow.h"
+#include "classlib/HintWindow.h"
 
-#include "HandlerBoundary.h"
-#include "MeasuredText.h"
-#include "WindowClass.h"
+#include "classlib/HandlerBoundary.h"
+#include "classlib/MeasuredText.h"
+#include "classlib/WindowClass.h"
 
 #include <algorithm>
 

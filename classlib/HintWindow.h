@@ -2,9 +2,9 @@
 // Hints of controls in a small window of their own that renders the hint markup (HintMarkup.h).
 // A hint shows HintPause ms after the mouse came to a control and goes when the mouse leaves the
 // control.
-#include "HintMarkup.h"
-#include "Timer.h"
-#include "WinHandles.h"
+#include "classlib/Timer.h"
+#include "classlib/WinHandles.h"
+#include "common/HintMarkup.h"
 
 #include <windows.h>
 

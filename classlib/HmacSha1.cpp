@@ -1,6 +1,6 @@
-#include "HmacSha1.h"
+#include "classlib/HmacSha1.h"
 
-#include "CryptHandles.h"
+#include "classlib/CryptHandles.h"
 
 #include <cstring>
 #include <vector>

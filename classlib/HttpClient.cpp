@@ -1,10 +1,10 @@
-#include "HttpClient.h"
+#include "classlib/HttpClient.h"
 
-#include "Deadline.h"
-#include "RequestLine.h"
-#include "SocketSupport.h"
-#include "UrlParts.h"
-#include "WinHandles.h"
+#include "classlib/Deadline.h"
+#include "classlib/SocketSupport.h"
+#include "classlib/UrlParts.h"
+#include "classlib/WinHandles.h"
+#include "common/RequestLine.h"
 
 #include <algorithm>
 

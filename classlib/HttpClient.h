@@ -4,7 +4,7 @@
 // Content-Length, chunked transfer coding or the end of the connection (read by the portable
 // reply reader, within its body limit). Redirects are returned, not followed; no proxy, no
 // cookies.
-#include "HttpReply.h"
+#include "classlib/HttpReply.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
 // What one HTTP GET brought back (read by the portable reply reader), and its time limits.
-#include "HttpReplyReader.h"
+#include "common/HttpReplyReader.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "Locale.h"
+#include "classlib/Locale.h"
 
-#include "Seams.h"
+#include "classlib/Seams.h"
 
 namespace vek {
 namespace {

@@ -2,7 +2,7 @@
 // The user's locale: separators of the time formats, case-insensitive comparison, local time.
 #include <windows.h>
 
-#include "DateTime.h"
+#include "common/DateTime.h"
 
 #include <string>
 #include <string_view>

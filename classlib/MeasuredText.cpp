@@ -1,4 +1,4 @@
-#include "MeasuredText.h"
+#include "classlib/MeasuredText.h"
 
 namespace vek {
 

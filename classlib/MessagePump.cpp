@@ -1,4 +1,4 @@
-#include "MessagePump.h"
+#include "classlib/MessagePump.h"
 
 #include <algorithm>
 #include <vector>

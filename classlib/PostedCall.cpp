@@ -1,7 +1,7 @@
-#include "PostedCall.h"
+#include "classlib/PostedCall.h"
 
-#include "HandlerBoundary.h"
-#include "WindowClass.h"
+#include "classlib/HandlerBoundary.h"
+#include "classlib/WindowClass.h"
 
 namespace vek {
 namespace {

@@ -2,7 +2,7 @@
 // A call made later, through the calling thread's message queue: once the handler that asked for
 // it has returned and the message loop takes messages again. However often it is asked for
 // before then, it runs once.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "Registry.h"
+#include "classlib/Registry.h"
 
-#include "ClassLibError.h"
-#include "DateTime.h"
-#include "WinHandles.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/WinHandles.h"
+#include "common/DateTime.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The registry object the program's settings go through: one open key below a root, the value
 // forms the settings use, and the class library's error texts naming the value.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <cstdint>
 #include <string>

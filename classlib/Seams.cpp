@@ -1,6 +1,6 @@
-#include "Seams.h"
+#include "classlib/Seams.h"
 
-#include "PseudoRandom.h"
+#include "common/PseudoRandom.h"
 
 // After windows.h (through Seams.h), which defines its types.
 #include <ntsecapi.h>

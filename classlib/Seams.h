@@ -4,7 +4,7 @@
 // window lookup, the pseudo-random generator, the cryptographic random source, timers) goes through
 // one interface here. The default of each calls the real API; a test installs its own with
 // Seam<I>::Override.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "ServiceApplication.h"
+#include "classlib/ServiceApplication.h"
 
-#include "MessagePump.h"
+#include "classlib/MessagePump.h"
 
 #include <atomic>
 #include <mutex>

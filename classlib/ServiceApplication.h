@@ -8,7 +8,7 @@
 //   arrive on it, and the control handler does nothing there but report STOP_PENDING and signal;
 // - the service thread (the one the dispatcher starts for ServiceMain) runs the module's start
 //   and stop events.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <memory>
 #include <string>

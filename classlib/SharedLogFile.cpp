@@ -1,6 +1,6 @@
-#include "SharedLogFile.h"
+#include "classlib/SharedLogFile.h"
 
-#include "FileSystem.h"
+#include "classlib/FileSystem.h"
 
 #include <vector>
 

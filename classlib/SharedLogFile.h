@@ -1,7 +1,7 @@
 #pragma once
 // A log file that several processes may write at once: every append goes to the file's current
 // end, and appends and trims are serialised across processes by a lock on the file itself.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <cstddef>
 #include <string>

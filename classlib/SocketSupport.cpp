@@ -1,7 +1,7 @@
-#include "SocketSupport.h"
+#include "classlib/SocketSupport.h"
 
-#include "Seams.h"
-#include "WinHandles.h"
+#include "classlib/Seams.h"
+#include "classlib/WinHandles.h"
 
 #include <ws2tcpip.h>
 

@@ -1,4 +1,4 @@
-#include "SystemLibrary.h"
+#include "classlib/SystemLibrary.h"
 
 namespace seams {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The system's run-time libraries and programs, taken from the system's own folders by full path:
 // a file of the same name beside the program, or in the current folder, is never picked up.
-#include "Seams.h"
+#include "classlib/Seams.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "Timer.h"
+#include "classlib/Timer.h"
 
 #include <map>
 #include <mutex>

@@ -3,7 +3,7 @@
 // handler is set; changing the interval of an enabled timer restarts it, re-enabling an enabled
 // one does not; an interval of 0 never ticks. Ticks arrive through the owning thread's message
 // loop (thread timers, so no window and no display is needed). Tests swap the scheduler.
-#include "Seams.h"
+#include "classlib/Seams.h"
 
 #include <functional>
 

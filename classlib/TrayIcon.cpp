@@ -1,9 +1,9 @@
-#include "TrayIcon.h"
+#include "classlib/TrayIcon.h"
 
-#include "ClassLibError.h"
-#include "HandlerBoundary.h"
-#include "UiSeams.h"
-#include "WindowClass.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/HandlerBoundary.h"
+#include "classlib/UiSeams.h"
+#include "classlib/WindowClass.h"
 
 namespace vek {
 namespace {

@@ -8,8 +8,8 @@
 // posted to it afterwards, so that the menu closes when the user clicks elsewhere. The chosen
 // item goes to the command target as a menu command. The icon is removed when it is made
 // inactive or destroyed.
-#include "Timer.h"
-#include "WinHandles.h"
+#include "classlib/Timer.h"
+#include "classlib/WinHandles.h"
 
 #include <windows.h>
 

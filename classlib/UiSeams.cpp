@@ -1,4 +1,4 @@
-#include "UiSeams.h"
+#include "classlib/UiSeams.h"
 
 #include <cstring>
 

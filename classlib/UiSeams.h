@@ -3,7 +3,7 @@
 // reach outside the process: message boxes, program starts, the clipboard and the notification
 // area. The default of each calls the real API; tests install their own with
 // seams::Seam<I>::Override.
-#include "Seams.h"
+#include "classlib/Seams.h"
 
 #include <shellapi.h>
 

@@ -1,4 +1,4 @@
-#include "UrlParts.h"
+#include "classlib/UrlParts.h"
 
 namespace vek {
 namespace {

@@ -1,9 +1,9 @@
-#include "WinHttpGet.h"
+#include "classlib/WinHttpGet.h"
 
-#include "BoundedWinHttpRequest.h"
-#include "CodePageText.h"
-#include "RequestLine.h"
-#include "UrlParts.h"
+#include "classlib/BoundedWinHttpRequest.h"
+#include "classlib/CodePageText.h"
+#include "classlib/UrlParts.h"
+#include "common/RequestLine.h"
 
 #include <cstdint>
 #include <optional>

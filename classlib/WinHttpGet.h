@@ -1,7 +1,7 @@
 #pragma once
 // HTTPS GET through WinHTTP: the system's TLS with its normal certificate and host-name checks
 // (a failed check is a failure before any status line), no redirects, no proxy, no cookies.
-#include "HttpReply.h"
+#include "classlib/HttpReply.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The owner of WinHTTP handles (sessions, connections, requests). It has a header of its own
 // because winhttp.h and wininet.h cannot be included in one source file.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <winhttp.h>
 

@@ -1,6 +1,6 @@
-#include "WindowClass.h"
+#include "classlib/WindowClass.h"
 
-#include "ClassLibError.h"
+#include "classlib/ClassLibError.h"
 
 #include <string>
 

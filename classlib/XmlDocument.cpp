@@ -1,10 +1,10 @@
-#include "XmlDocument.h"
+#include "classlib/XmlDocument.h"
 
-#include "CodePageText.h"
-#include "SortedStringList.h"
-#include "SystemLibrary.h"
-#include "WinHandles.h"
-#include "XmlEncoding.h"
+#include "classlib/CodePageText.h"
+#include "classlib/SystemLibrary.h"
+#include "classlib/WinHandles.h"
+#include "classlib/XmlEncoding.h"
+#include "common/SortedStringList.h"
 
 #include <shlwapi.h>
 #include <xmllite.h>

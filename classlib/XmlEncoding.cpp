@@ -1,7 +1,7 @@
-#include "XmlEncoding.h"
+#include "classlib/XmlEncoding.h"
 
-#include "CodePageText.h"
-#include "SortedStringList.h"
+#include "classlib/CodePageText.h"
+#include "common/SortedStringList.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "DateTime.h"
+#include "common/DateTime.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "DecimalText.h"
+#include "common/DecimalText.h"
 
 #include <charconv>
 

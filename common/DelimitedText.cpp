@@ -1,4 +1,4 @@
-#include "DelimitedText.h"
+#include "common/DelimitedText.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "DnsMessage.h"
+#include "common/DnsMessage.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "DottedQuad.h"
+#include "common/DottedQuad.h"
 
 namespace vek {
 

@@ -1,4 +1,4 @@
-#include "HintMarkup.h"
+#include "common/HintMarkup.h"
 
 #include <algorithm>
 

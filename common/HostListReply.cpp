@@ -1,6 +1,6 @@
-#include "HostListReply.h"
+#include "common/HostListReply.h"
 
-#include "DelimitedText.h"
+#include "common/DelimitedText.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "HttpReplyReader.h"
+#include "common/HttpReplyReader.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "RequestLine.h"
+#include "common/RequestLine.h"
 
 namespace vek {
 namespace {

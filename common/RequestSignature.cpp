@@ -1,6 +1,6 @@
-#include "RequestSignature.h"
+#include "common/RequestSignature.h"
 
-#include "UrlEncode.h"
+#include "common/UrlEncode.h"
 
 namespace vek {
 

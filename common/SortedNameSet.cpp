@@ -1,4 +1,4 @@
-#include "SortedNameSet.h"
+#include "common/SortedNameSet.h"
 
 namespace vek {
 

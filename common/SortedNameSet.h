@@ -2,7 +2,7 @@
 // A set of names in the order of an injected comparison, which ignores a name equal to one
 // already held. Adding and looking up take logarithmic time, so a list of tens of thousands of
 // names is built in O(n log n).
-#include "SortedStringList.h"
+#include "common/SortedStringList.h"
 
 #include <set>
 #include <string>

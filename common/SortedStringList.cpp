@@ -1,4 +1,4 @@
-#include "SortedStringList.h"
+#include "common/SortedStringList.h"
 
 namespace vek {
 

@@ -1,4 +1,4 @@
-#include "Trim.h"
+#include "common/Trim.h"
 
 namespace vek {
 

@@ -1,6 +1,6 @@
-#include "UpdateReply.h"
+#include "common/UpdateReply.h"
 
-#include "DecimalText.h"
+#include "common/DecimalText.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "UrlEncode.h"
+#include "common/UrlEncode.h"
 
 namespace vek {
 

@@ -4,14 +4,14 @@
 // peak memory, beside the same SQL run directly in one thread on a copy of the store; then the
 // HTTP echo's requests per second and the DNS echo's answers per second. Every phase is bounded
 // in time; only loopback addresses are used.
-#include "Crypto.h"
-#include "Names.h"
-#include "Provider.h"
-#include "RequestSignature.h"
-#include "Sqlite.h"
-#include "Store.h"
-#include "probe/LoadClient.h"
-#include "probe/ProviderProcess.h"
+#include "common/RequestSignature.h"
+#include "provider/Crypto.h"
+#include "provider/Names.h"
+#include "provider/Provider.h"
+#include "provider/Sqlite.h"
+#include "provider/Store.h"
+#include "provider/probe/LoadClient.h"
+#include "provider/probe/ProviderProcess.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,6 +1,6 @@
-#include "Certificates.h"
+#include "provider/Certificates.h"
 
-#include "Names.h"
+#include "provider/Names.h"
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>

@@ -1,8 +1,8 @@
-#include "Commands.h"
+#include "provider/Commands.h"
 
-#include "Provider.h"
-#include "Serve.h"
-#include "Store.h"
+#include "provider/Provider.h"
+#include "provider/Serve.h"
+#include "provider/Store.h"
 
 #include <algorithm>
 #include <charconv>

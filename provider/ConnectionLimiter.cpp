@@ -1,4 +1,4 @@
-#include "ConnectionLimiter.h"
+#include "provider/ConnectionLimiter.h"
 
 #include <boost/asio/post.hpp>
 

@@ -6,9 +6,9 @@
 //
 // A connection tells its place when it waits and when a request begins, without a lock: the
 // limiter reads that only when it must make room, under its own lock.
-#include "IoPool.h"
-#include "Limits.h"
-#include "ServerLog.h"
+#include "provider/IoPool.h"
+#include "provider/Limits.h"
+#include "provider/ServerLog.h"
 
 #include <boost/asio/io_context.hpp>
 

@@ -1,6 +1,6 @@
-#include "Crypto.h"
+#include "provider/Crypto.h"
 
-#include "Base64.h"
+#include "common/Base64.h"
 
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>

@@ -1,4 +1,4 @@
-#include "DnsEcho.h"
+#include "provider/DnsEcho.h"
 
 namespace vek::provider {
 namespace {

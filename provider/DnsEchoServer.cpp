@@ -1,6 +1,6 @@
-#include "DnsEchoServer.h"
+#include "provider/DnsEchoServer.h"
 
-#include "DnsEcho.h"
+#include "provider/DnsEcho.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

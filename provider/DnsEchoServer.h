@@ -2,8 +2,8 @@
 // One DNS IP-echo server: a UDP socket on its own address and port, served by one thread that
 // reads the queued datagrams in batches and answers each at once. Stop() wakes the thread
 // through an eventfd.
-#include "EchoAddress.h"
-#include "Endpoint.h"
+#include "provider/EchoAddress.h"
+#include "provider/Endpoint.h"
 
 #include <thread>
 

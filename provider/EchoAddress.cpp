@@ -1,4 +1,4 @@
-#include "EchoAddress.h"
+#include "provider/EchoAddress.h"
 
 namespace vek::provider {
 

@@ -4,7 +4,7 @@
 // from the store again for every request (for the DNS echo, every batch of datagrams received
 // together), so an operator's command from another process holds for the very next request on
 // every server thread. One EchoAddress serves one thread, with a store connection of its own.
-#include "Store.h"
+#include "provider/Store.h"
 
 #include <optional>
 #include <string>

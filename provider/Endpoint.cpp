@@ -1,6 +1,6 @@
-#include "Endpoint.h"
+#include "provider/Endpoint.h"
 
-#include "Names.h"
+#include "provider/Names.h"
 
 #include <charconv>
 

@@ -1,9 +1,9 @@
-#include "Exchanges.h"
+#include "provider/Exchanges.h"
 
-#include "Names.h"
-#include "ReplyXml.h"
-#include "RequestLine.h"
-#include "RequestTarget.h"
+#include "common/RequestLine.h"
+#include "provider/Names.h"
+#include "provider/ReplyXml.h"
+#include "provider/RequestTarget.h"
 
 #include <charconv>
 #include <chrono>

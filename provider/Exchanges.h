@@ -2,9 +2,9 @@
 // The update server's five exchanges, independent of the HTTP transport: each takes the raw
 // request target (as it stood in the request line) and answers with a status and a body.
 // Nothing a request carries is trusted; every refusal is a well-formed answer.
-#include "HttpExchange.h"
-#include "RegistrationThrottle.h"
-#include "Store.h"
+#include "provider/HttpExchange.h"
+#include "provider/RegistrationThrottle.h"
+#include "provider/Store.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "HttpConnection.h"
+#include "provider/HttpConnection.h"
 
-#include "RequestParser.h"
+#include "provider/RequestParser.h"
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/ssl/stream.hpp>

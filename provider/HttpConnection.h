@@ -2,11 +2,11 @@
 // One HTTP or HTTPS connection, served on one worker: requests read under the limits and
 // deadlines, each answered by its exchange in the order they came, on a kept-alive connection
 // until the peer closes it or lets it idle past its deadline.
-#include "ConnectionLimiter.h"
-#include "HttpExchange.h"
-#include "IoPool.h"
-#include "Limits.h"
-#include "ServerLog.h"
+#include "provider/ConnectionLimiter.h"
+#include "provider/HttpExchange.h"
+#include "provider/IoPool.h"
+#include "provider/Limits.h"
+#include "provider/ServerLog.h"
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>

@@ -1,4 +1,4 @@
-#include "HttpListener.h"
+#include "provider/HttpListener.h"
 
 #include <boost/asio/post.hpp>
 

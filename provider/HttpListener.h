@@ -2,10 +2,10 @@
 // One listening endpoint of the HTTP or HTTPS servers: it accepts connections, admits them
 // under the connection limits, and hands each to the next worker in turn, which serves it with
 // its own routes.
-#include "ConnectionLimiter.h"
-#include "Endpoint.h"
-#include "HttpConnection.h"
-#include "IoPool.h"
+#include "provider/ConnectionLimiter.h"
+#include "provider/Endpoint.h"
+#include "provider/HttpConnection.h"
+#include "provider/IoPool.h"
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>

@@ -1,4 +1,4 @@
-#include "IoPool.h"
+#include "provider/IoPool.h"
 
 #include <boost/asio/post.hpp>
 

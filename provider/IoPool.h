@@ -3,7 +3,7 @@
 // own that serves many connections and never waits for one. A worker checks the deadlines of its
 // connections a few times a second and closes those past theirs, and after a burst of closes
 // hands the freed memory back to the system; Stop() closes them all.
-#include "MemoryTrim.h"
+#include "provider/MemoryTrim.h"
 
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>

@@ -1,5 +1,5 @@
 // tarvo-provider: the reference provider's servers and operator commands.
-#include "Commands.h"
+#include "provider/Commands.h"
 
 #include <iostream>
 

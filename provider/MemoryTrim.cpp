@@ -1,4 +1,4 @@
-#include "MemoryTrim.h"
+#include "provider/MemoryTrim.h"
 
 #include <malloc.h>
 

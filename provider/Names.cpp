@@ -1,4 +1,4 @@
-#include "Names.h"
+#include "provider/Names.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "PasswordCheckPool.h"
+#include "provider/PasswordCheckPool.h"
 
 namespace vek::provider {
 

@@ -4,7 +4,7 @@
 // that sends many registrations delays another's by one check at most. A peer may have a bounded
 // number of checks waiting; beyond it a check is refused at once (logged once a second at most).
 // On stop the waiting checks are dropped and the running ones finish.
-#include "ServerLog.h"
+#include "provider/ServerLog.h"
 
 #include <condition_variable>
 #include <cstddef>

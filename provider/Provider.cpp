@@ -1,12 +1,12 @@
-#include "Provider.h"
+#include "provider/Provider.h"
 
-#include "Certificates.h"
-#include "DnsEchoServer.h"
-#include "EchoAddress.h"
-#include "Exchanges.h"
-#include "HttpListener.h"
-#include "ProviderRoutes.h"
-#include "Store.h"
+#include "provider/Certificates.h"
+#include "provider/DnsEchoServer.h"
+#include "provider/EchoAddress.h"
+#include "provider/Exchanges.h"
+#include "provider/HttpListener.h"
+#include "provider/ProviderRoutes.h"
+#include "provider/Store.h"
 
 #include <boost/asio/ssl/context.hpp>
 

@@ -3,10 +3,10 @@
 // over HTTP and HTTPS, two HTTP IP-echo servers and two DNS IP-echo servers. Start() binds every
 // endpoint (port 0 takes a free port); the HTTP servers share a few I/O threads, each DNS server
 // has its own. Stop() ends them all.
-#include "Crypto.h"
-#include "Endpoint.h"
-#include "Limits.h"
-#include "ProviderEndpoints.h"
+#include "provider/Crypto.h"
+#include "provider/Endpoint.h"
+#include "provider/Limits.h"
+#include "provider/ProviderEndpoints.h"
 
 #include <array>
 #include <memory>

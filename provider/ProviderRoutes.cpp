@@ -1,7 +1,7 @@
-#include "ProviderRoutes.h"
+#include "provider/ProviderRoutes.h"
 
-#include "ReplyXml.h"
-#include "WebPages.h"
+#include "provider/ReplyXml.h"
+#include "provider/WebPages.h"
 
 #include <string>
 

@@ -2,11 +2,11 @@
 // The exchanges of each HTTP server by path: the update server's (over HTTP or HTTPS) and the
 // HTTP IP echo's. Update writes go through the one store writer; the registration's slow
 // password check runs off the I/O threads.
-#include "EchoAddress.h"
-#include "Exchanges.h"
-#include "HttpExchange.h"
-#include "PasswordCheckPool.h"
-#include "UpdateWriter.h"
+#include "provider/EchoAddress.h"
+#include "provider/Exchanges.h"
+#include "provider/HttpExchange.h"
+#include "provider/PasswordCheckPool.h"
+#include "provider/UpdateWriter.h"
 
 namespace vek::provider {
 

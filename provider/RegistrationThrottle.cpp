@@ -1,4 +1,4 @@
-#include "RegistrationThrottle.h"
+#include "provider/RegistrationThrottle.h"
 
 #include <algorithm>
 

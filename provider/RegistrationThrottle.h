@@ -6,7 +6,7 @@
 // counted alike. Nothing locks the owner out for good: pauses end, records are forgotten after a
 // quiet while, and a peer that has signed in to an account is held by its own pause only, not by
 // the account's.
-#include "ServerLog.h"
+#include "provider/ServerLog.h"
 
 #include <chrono>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "ReplyXml.h"
+#include "provider/ReplyXml.h"
 
 namespace vek::provider {
 namespace {

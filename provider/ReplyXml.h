@@ -1,7 +1,7 @@
 #pragma once
 // The XML answers of the update server: the registration's "id" and "key", the notices reply
 // with root "user" or "disabled", and a refusal with root "error".
-#include "Store.h"
+#include "provider/Store.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "RequestParser.h"
+#include "provider/RequestParser.h"
 
 #include <boost/beast/http/error.hpp>
 

@@ -2,7 +2,7 @@
 // One HTTP request read under the limits: the request line, the fields the exchanges use, and a
 // body that is counted and dropped. A request beyond a limit fails to parse, and RefusalStatus
 // names the status that refuses it.
-#include "Limits.h"
+#include "provider/Limits.h"
 
 // GCC 12 under the sanitizers takes Beast's inlined boost::optional for uninitialised (a false
 // positive in the library's own code, reported at its lines).

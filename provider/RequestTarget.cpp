@@ -1,6 +1,6 @@
-#include "RequestTarget.h"
+#include "provider/RequestTarget.h"
 
-#include "Crypto.h"
+#include "provider/Crypto.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "Serve.h"
+#include "provider/Serve.h"
 
-#include "Provider.h"
-#include "Store.h"
+#include "provider/Provider.h"
+#include "provider/Store.h"
 
 #include <sys/resource.h>
 

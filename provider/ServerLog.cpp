@@ -1,4 +1,4 @@
-#include "ServerLog.h"
+#include "provider/ServerLog.h"
 
 #include <iostream>
 

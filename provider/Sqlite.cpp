@@ -1,4 +1,4 @@
-#include "Sqlite.h"
+#include "provider/Sqlite.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
-#include "Store.h"
+#include "provider/Store.h"
 
-#include "Crypto.h"
-#include "Names.h"
+#include "provider/Crypto.h"
+#include "provider/Names.h"
 
 namespace vek::provider {
 namespace {

@@ -3,9 +3,9 @@
 // barred client versions and the operator's echo address. One connection per Store, used under
 // a mutex, so a Store may be shared by every server thread; other processes (the operator's
 // commands) open their own Store on the same file, and WAL with BEGIN IMMEDIATE keeps both safe.
-#include "Crypto.h"
-#include "ReplyCode.h"
-#include "Sqlite.h"
+#include "provider/Crypto.h"
+#include "provider/ReplyCode.h"
+#include "provider/Sqlite.h"
 
 #include <chrono>
 #include <cstdint>

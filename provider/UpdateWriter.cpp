@@ -1,4 +1,4 @@
-#include "UpdateWriter.h"
+#include "provider/UpdateWriter.h"
 
 #include <iterator>
 

@@ -9,7 +9,7 @@
 // waits for the store's lock there: when another process holds it, the writer's own thread
 // takes over and waits as long as the busy time-out allows. Updates submitted while a commit is
 // under way wait for the writer's thread, which commits them together until none is left.
-#include "Store.h"
+#include "provider/Store.h"
 
 #include <condition_variable>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "WebPages.h"
+#include "provider/WebPages.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The provider's web site as far as the desktop client links to it: a short HTML page for each
 // path it opens in the browser. The HTTP update server serves them beside its exchanges.
-#include "HttpExchange.h"
+#include "provider/HttpExchange.h"
 
 namespace vek::provider {
 

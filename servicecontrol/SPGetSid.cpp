@@ -1,6 +1,6 @@
-#include "SPGetSid.h"
+#include "servicecontrol/SPGetSid.h"
 
-#include "Seams.h"
+#include "classlib/Seams.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
-#include "ServiceActions.h"
+#include "servicecontrol/ServiceActions.h"
 
-#include "AdminManager.h"
-#include "Registry.h"
-#include "Seams.h"
-#include "SettingsKey.h"
-#include "WinHandles.h"
+#include "classlib/Registry.h"
+#include "classlib/Seams.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/AdminManager.h"
+#include "servicecontrol/SettingsKey.h"
 
 namespace vek {
 namespace {

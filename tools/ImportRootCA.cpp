@@ -1,7 +1,7 @@
 // ImportRootCA <certificate file>: adds a CA certificate (PEM or DER) to the machine's trusted
 // root store (LocalMachine\Root), so that the system's TLS checks accept servers it signed.
 // The reference provider's CA and the test CA are imported this way into a Wine prefix.
-#include "CryptHandles.h"
+#include "classlib/CryptHandles.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,8 +1,8 @@
-#include "AdapterApi.h"
+#include "Main/core/AdapterApi.h"
 
-#include "SocketSupport.h"
-#include "SystemLibrary.h"
-#include "WinHandles.h"
+#include "classlib/SocketSupport.h"
+#include "classlib/SystemLibrary.h"
+#include "classlib/WinHandles.h"
 
 namespace vek {
 namespace {

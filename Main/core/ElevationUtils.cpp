@@ -1,6 +1,6 @@
-#include "ElevationUtils.h"
+#include "Main/core/ElevationUtils.h"
 
-#include "Seams.h"
+#include "classlib/Seams.h"
 
 #include <cstdio>
 #include <iterator>

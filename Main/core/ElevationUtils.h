@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "ClassLibError.h"
+#include "classlib/ClassLibError.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The provider's servers the client talks to. The program uses the built-in set; in-process tests
 // hand the core another one.
-#include "EndpointConfig.h"
+#include "Main/core/EndpointConfig.h"
 
 #include <cstdint>
 #include <string>

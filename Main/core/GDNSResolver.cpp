@@ -1,8 +1,8 @@
-#include "GDNSResolver.h"
+#include "Main/core/GDNSResolver.h"
 
-#include "Seams.h"
-#include "SocketSupport.h"
-#include "WinHandles.h"
+#include "classlib/Seams.h"
+#include "classlib/SocketSupport.h"
+#include "classlib/WinHandles.h"
 
 namespace vek {
 namespace {

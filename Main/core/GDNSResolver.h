@@ -3,7 +3,7 @@
 // be bound to a given local address and is connected to the server, one reply datagram from the
 // server awaited, its records kept as received. The query id comes from the cryptographic random
 // source, and the reply must carry it and the query's question.
-#include "DnsMessage.h"
+#include "common/DnsMessage.h"
 
 #include <windows.h>
 

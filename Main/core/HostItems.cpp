@@ -1,6 +1,6 @@
-#include "HostItems.h"
+#include "Main/core/HostItems.h"
 
-#include "Locale.h"
+#include "classlib/Locale.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The records of one host-list download: a group record per group, a domain record per domain of
 // the hosts in no group, each with its host names.
-#include "HostListReply.h"
-#include "SortedStringList.h"
+#include "common/HostListReply.h"
+#include "common/SortedStringList.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
-#include "IPCheckCycle.h"
+#include "Main/core/IPCheckCycle.h"
 
-#include "DottedQuad.h"
-#include "ProviderUrls.h"
-#include "UpdateReply.h"
-#include "VEKGlobals.h"
+#include "Main/core/ProviderUrls.h"
+#include "Main/core/VEKGlobals.h"
+#include "common/DottedQuad.h"
+#include "common/UpdateReply.h"
 
 #include <algorithm>
 #include <exception>

@@ -13,8 +13,8 @@
 //   check runs as soon as the current one ends (several asks make one check);
 // - an error inside a handler is caught there and logged, and when it left both watchers off
 //   the external check is armed at 10000 ms.
-#include "Seams.h"
-#include "Timer.h"
+#include "classlib/Seams.h"
+#include "classlib/Timer.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "LogEscape.h"
+#include "Main/core/LogEscape.h"
 
 namespace vek {
 

@@ -1,9 +1,9 @@
-#include "NoticesReply.h"
+#include "Main/core/NoticesReply.h"
 
-#include "DecimalText.h"
-#include "LogEscape.h"
-#include "SortedStringList.h"
-#include "XmlDocument.h"
+#include "Main/core/LogEscape.h"
+#include "classlib/XmlDocument.h"
+#include "common/DecimalText.h"
+#include "common/SortedStringList.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The notices reply of the update server, read whole and checked before anything of it is used:
 // the fetch gets either everything a reply says or a rejection, never half of one.
-#include "NoticeList.h"
+#include "Main/core/NoticeList.h"
 
 #include <cstdint>
 #include <optional>

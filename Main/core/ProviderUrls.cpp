@@ -1,6 +1,6 @@
-#include "ProviderUrls.h"
+#include "Main/core/ProviderUrls.h"
 
-#include "UrlEncode.h"
+#include "common/UrlEncode.h"
 
 namespace vek {
 

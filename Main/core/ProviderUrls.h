@@ -1,7 +1,7 @@
 #pragma once
 // The request URLs (host, path and query, no scheme) of every exchange with the provider, before
 // signing: the callers sign those that are signed with TVEKGlobals::SignURL.
-#include "Endpoints.h"
+#include "Main/core/Endpoints.h"
 
 #include <cstdint>
 #include <string>

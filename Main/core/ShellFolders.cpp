@@ -1,7 +1,7 @@
-#include "ShellFolders.h"
+#include "Main/core/ShellFolders.h"
 
-#include "AdminOnlyFolder.h"
-#include "SystemLibrary.h"
+#include "classlib/AdminOnlyFolder.h"
+#include "classlib/SystemLibrary.h"
 
 #include <shlobj.h>
 

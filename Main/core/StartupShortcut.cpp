@@ -1,10 +1,10 @@
-#include "StartupShortcut.h"
+#include "Main/core/StartupShortcut.h"
 
-#include "CodePageText.h"
-#include "FileSystem.h"
-#include "ServiceActions.h"
-#include "VEKGlobals.h"
-#include "WinHandles.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/CodePageText.h"
+#include "classlib/FileSystem.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/ServiceActions.h"
 
 #include <shlobj.h>
 

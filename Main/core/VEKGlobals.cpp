@@ -1,7 +1,7 @@
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
-#include "ClassLibError.h"
-#include "Locale.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/Locale.h"
 
 namespace vek {
 

@@ -2,15 +2,15 @@
 // The client core: one object, Globals, shared by every role of the program. It holds the
 // settings key, the log, the adapter list, the public-IP detection state and the list of names
 // the update server reported missing.
-#include "AdapterApi.h"
-#include "Endpoints.h"
-#include "MainWindowIntf.h"
-#include "PostedCall.h"
-#include "Registry.h"
-#include "SettingsKey.h"
-#include "SharedLogFile.h"
-#include "SortedNameSet.h"
-#include "Timer.h"
+#include "Main/core/AdapterApi.h"
+#include "Main/core/Endpoints.h"
+#include "Main/core/MainWindowIntf.h"
+#include "classlib/PostedCall.h"
+#include "classlib/Registry.h"
+#include "classlib/SharedLogFile.h"
+#include "classlib/Timer.h"
+#include "common/SortedNameSet.h"
+#include "servicecontrol/SettingsKey.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 // The local adapters: their IPv4 addresses, the stored choice of one, and the private-address
 // test of a detected public address.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
 #include <vector>
 

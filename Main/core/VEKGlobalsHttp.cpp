@@ -1,11 +1,11 @@
 // Every request of the program: one HTTP GET whose failures become the result text.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
-#include "AntiFreeze.h"
-#include "HttpClient.h"
-#include "ProviderUrls.h"
-#include "Seams.h"
-#include "WinHttpGet.h"
+#include "Main/core/ProviderUrls.h"
+#include "classlib/AntiFreeze.h"
+#include "classlib/HttpClient.h"
+#include "classlib/Seams.h"
+#include "classlib/WinHttpGet.h"
 
 namespace vek {
 

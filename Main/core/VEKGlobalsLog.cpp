@@ -1,10 +1,10 @@
 // The log files: "VEK.log" for the desktop client, "Service.log" for the service, none for any
 // other role; one timestamped line per event, trimmed to its last 102400 bytes.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
-#include "ClassLibError.h"
-#include "Locale.h"
-#include "ShellFolders.h"
+#include "Main/core/ShellFolders.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/Locale.h"
 
 namespace vek {
 

@@ -1,9 +1,9 @@
 // The names the update server reported missing, and the one-line summary of the selected groups
 // and hosts on the main window. Without a main window (the service) only the list and the
 // setting change.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
-#include "DelimitedText.h"
+#include "common/DelimitedText.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 // Public-IP detection: an HTTP echo or a DNS-format query to one of two echo servers.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
-#include "AntiFreeze.h"
-#include "GDNSResolver.h"
-#include "ProviderUrls.h"
-#include "Seams.h"
-#include "Trim.h"
+#include "Main/core/GDNSResolver.h"
+#include "Main/core/ProviderUrls.h"
+#include "classlib/AntiFreeze.h"
+#include "classlib/Seams.h"
+#include "common/Trim.h"
 
 namespace vek {
 namespace {

@@ -1,13 +1,13 @@
 // The Windows service's installation and control as the desktop client offers it: in the
 // process on systems without elevation, through the elevated admin server from Windows 6 on.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
-#include "AdminManager.h"
-#include "ElevationUtils.h"
-#include "SPGetSid.h"
-#include "Seams.h"
-#include "ServiceActions.h"
-#include "WinHandles.h"
+#include "Main/core/ElevationUtils.h"
+#include "classlib/Seams.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/AdminManager.h"
+#include "servicecontrol/SPGetSid.h"
+#include "servicecontrol/ServiceActions.h"
 
 namespace vek {
 namespace {

@@ -1,9 +1,9 @@
 // The registry-backed settings of the core: read on every call, so that the desktop client and
 // the service of one user always see each other's latest write.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
-#include "ClassLibError.h"
-#include "ShellFolders.h"
+#include "Main/core/ShellFolders.h"
+#include "classlib/ClassLibError.h"
 
 #include <shlobj.h>
 

@@ -1,11 +1,11 @@
 // Request signing: HMAC-SHA1 of the path and query, keyed with the stored client key.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
-#include "Base64.h"
-#include "ClassLibError.h"
-#include "HmacSha1.h"
-#include "RequestSignature.h"
-#include "UrlEncode.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/HmacSha1.h"
+#include "common/Base64.h"
+#include "common/RequestSignature.h"
+#include "common/UrlEncode.h"
 
 namespace vek {
 namespace {

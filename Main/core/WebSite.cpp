@@ -1,6 +1,6 @@
-#include "WebSite.h"
+#include "Main/core/WebSite.h"
 
-#include "EndpointConfig.h"
+#include "Main/core/EndpointConfig.h"
 
 namespace vek {
 namespace {

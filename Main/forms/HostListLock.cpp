@@ -1,12 +1,12 @@
-#include "HostListLock.h"
+#include "Main/forms/HostListLock.h"
 
-#include "ClassLibError.h"
-#include "HmacSha1.h"
-#include "PasswordPrompt.h"
-#include "Seams.h"
-#include "UiSeams.h"
-#include "VEKGlobals.h"
-#include "WindowIdentity.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/core/WindowIdentity.h"
+#include "Main/forms/PasswordPrompt.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/HmacSha1.h"
+#include "classlib/Seams.h"
+#include "classlib/UiSeams.h"
 
 namespace vek {
 namespace {

@@ -1,7 +1,7 @@
-#include "HostRowDrawing.h"
+#include "Main/forms/HostRowDrawing.h"
 
-#include "MeasuredText.h"
-#include "WinHandles.h"
+#include "classlib/MeasuredText.h"
+#include "classlib/WinHandles.h"
 
 namespace vek {
 namespace {

@@ -1,7 +1,7 @@
-#include "PasswordPrompt.h"
+#include "Main/forms/PasswordPrompt.h"
 
-#include "ControlIds.h"
-#include "WinHandles.h"
+#include "Main/res/ControlIds.h"
+#include "classlib/WinHandles.h"
 
 namespace vek {
 namespace {

@@ -2,7 +2,7 @@
 // The password input dialog: a modal message dialog without an icon, 320 pixels wide inside, with
 // the caller's title and prompt, an edit field that shows each typed character as "*", and OK
 // and Cancel.
-#include "Form.h"
+#include "classlib/Form.h"
 
 #include <string>
 

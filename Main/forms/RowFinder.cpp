@@ -1,6 +1,6 @@
-#include "RowFinder.h"
+#include "Main/forms/RowFinder.h"
 
-#include "Locale.h"
+#include "classlib/Locale.h"
 
 #include <algorithm>
 

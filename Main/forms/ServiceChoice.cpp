@@ -1,8 +1,8 @@
-#include "ServiceChoice.h"
+#include "Main/forms/ServiceChoice.h"
 
-#include "UiSeams.h"
-#include "VEKGlobals.h"
-#include "WindowIdentity.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/core/WindowIdentity.h"
+#include "classlib/UiSeams.h"
 
 #include <exception>
 

@@ -1,10 +1,10 @@
 // The main window's creation and end, its timers, its messages, and hiding, showing and exiting.
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "ControlIds.h"
-#include "HandlerBoundary.h"
-#include "Locale.h"
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/res/ControlIds.h"
+#include "classlib/HandlerBoundary.h"
+#include "classlib/Locale.h"
 
 namespace vek {
 namespace {

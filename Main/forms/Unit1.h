@@ -5,19 +5,19 @@
 // desktop's timers and its IP check cycle; answers WM_CLIENTNOTIFY; hides on a plain close and
 // closes for real on Exit or at the end of the session; and writes the heartbeat the service
 // watches.
-#include "AutoSizeLabel.h"
-#include "Form.h"
-#include "HintWindow.h"
-#include "IPCheckCycle.h"
-#include "MainWindowIntf.h"
-#include "NoticeList.h"
-#include "NoticesReply.h"
-#include "Timer.h"
-#include "TrayIcon.h"
-#include "Unit5.h"
-#include "WinHandles.h"
-#include "WindowIdentity.h"
-#include "pvlUrl.h"
+#include "Main/core/IPCheckCycle.h"
+#include "Main/core/MainWindowIntf.h"
+#include "Main/core/NoticeList.h"
+#include "Main/core/NoticesReply.h"
+#include "Main/core/WindowIdentity.h"
+#include "Main/forms/Unit5.h"
+#include "Main/forms/pvlUrl.h"
+#include "classlib/AutoSizeLabel.h"
+#include "classlib/Form.h"
+#include "classlib/HintWindow.h"
+#include "classlib/Timer.h"
+#include "classlib/TrayIcon.h"
+#include "classlib/WinHandles.h"
 
 #include <map>
 #include <memory>

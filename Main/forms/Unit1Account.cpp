@@ -1,10 +1,10 @@
 // The main window's roads through the account dialog: the first run, while no client id is
 // stored, and the "Edit" button beside the client id.
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "UiSeams.h"
-#include "Unit4.h"
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/forms/Unit4.h"
+#include "classlib/UiSeams.h"
 
 namespace vek {
 namespace {

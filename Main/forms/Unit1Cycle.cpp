@@ -1,14 +1,14 @@
 // The IP check cycle on the main window: what each step of the shared cycle shows (the address
 // line, the lights, the tray hint, the "Copy IP Address" items, the status bar) and the count-down
 // to the next check.
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "AutoSizeLabel.h"
-#include "DateTime.h"
-#include "Locale.h"
-#include "MessagePump.h"
-#include "Seams.h"
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/AutoSizeLabel.h"
+#include "classlib/Locale.h"
+#include "classlib/MessagePump.h"
+#include "classlib/Seams.h"
+#include "common/DateTime.h"
 
 namespace vek {
 namespace {

@@ -1,8 +1,8 @@
 // The hints of the main window: the info picture of each status row, and the summary labels whose
 // hints the core writes (the selected groups, the selected hosts, the missing hosts).
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "ControlIds.h"
+#include "Main/res/ControlIds.h"
 
 namespace vek {
 namespace {

@@ -1,12 +1,12 @@
 // The main window's "Select Hosts": past the host-list lock, the host selection opens; its Save
 // stores the new choice and the lock, and checks the address at once so that the next good check
 // submits it.
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "HostListLock.h"
-#include "Unit2.h"
-#include "VEKGlobals.h"
-#include "WebSite.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/core/WebSite.h"
+#include "Main/forms/HostListLock.h"
+#include "Main/forms/Unit2.h"
 
 namespace vek {
 

@@ -1,6 +1,6 @@
 // The main window's components: template ids, component names and the places in pixels.
-#include "ControlIds.h"
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
+#include "Main/res/ControlIds.h"
 
 #include <iterator>
 

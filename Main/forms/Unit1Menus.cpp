@@ -1,14 +1,14 @@
 // The main window's menus and its logo: hiding, showing and exiting, copies to the clipboard, the
 // web links and the log viewers.
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "ClassLibError.h"
-#include "ControlIds.h"
-#include "ShellFolders.h"
-#include "SystemLibrary.h"
-#include "UiSeams.h"
-#include "VEKGlobals.h"
-#include "WebSite.h"
+#include "Main/core/ShellFolders.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/core/WebSite.h"
+#include "Main/res/ControlIds.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/SystemLibrary.h"
+#include "classlib/UiSeams.h"
 
 #include <utility>
 

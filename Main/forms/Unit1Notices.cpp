@@ -6,13 +6,13 @@
 // and changes nothing, except that a root "user" still starts the IP watch. It is fetched again
 // in a minute, and then every hour while the replies stay unusable, so that a server that keeps
 // sending a bad value is not asked every minute.
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "HandlerBoundary.h"
-#include "IPCheckCycle.h"
-#include "NoticesReply.h"
-#include "ProviderUrls.h"
-#include "VEKGlobals.h"
+#include "Main/core/IPCheckCycle.h"
+#include "Main/core/NoticesReply.h"
+#include "Main/core/ProviderUrls.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/HandlerBoundary.h"
 
 #include <utility>
 

@@ -1,10 +1,10 @@
 // The main window's File > Preferences, applied after OK in this order: the adapter and the
 // detection method, the startup shortcut, the service, then an IP check. Cancel changes nothing.
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "ServiceChoice.h"
-#include "StartupShortcut.h"
-#include "Unit3.h"
+#include "Main/core/StartupShortcut.h"
+#include "Main/forms/ServiceChoice.h"
+#include "Main/forms/Unit3.h"
 
 namespace vek {
 

@@ -1,9 +1,9 @@
 // The main window's status rows as the core writes them: labels, lights, the status bar, and the
 // window's visibility with its taskbar button.
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
 
-#include "AutoSizeLabel.h"
-#include "ControlIds.h"
+#include "Main/res/ControlIds.h"
+#include "classlib/AutoSizeLabel.h"
 
 #include <commctrl.h>
 

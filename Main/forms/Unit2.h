@@ -3,10 +3,10 @@
 // (section headers, groups, domains with their hosts, messages) with check boxes on the groups
 // and hosts, ticks the stored choice, and on Save applies the host-list lock's check box. The
 // main window opens it for one modal use and reads the new choice before freeing it.
-#include "Form.h"
-#include "HostItems.h"
-#include "Seams.h"
-#include "Timer.h"
+#include "Main/core/HostItems.h"
+#include "classlib/Form.h"
+#include "classlib/Seams.h"
+#include "classlib/Timer.h"
 
 #include <functional>
 #include <optional>

@@ -1,7 +1,7 @@
 // The host selection's components: template ids, component names and the places in pixels of a
 // client area of 249 x 436.
-#include "ControlIds.h"
-#include "Unit2.h"
+#include "Main/forms/Unit2.h"
+#include "Main/res/ControlIds.h"
 
 namespace vek {
 namespace {

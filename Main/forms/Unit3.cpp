@@ -1,9 +1,9 @@
-#include "Unit3.h"
+#include "Main/forms/Unit3.h"
 
-#include "ControlIds.h"
-#include "FileSystem.h"
-#include "StartupShortcut.h"
-#include "VEKGlobals.h"
+#include "Main/core/StartupShortcut.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/res/ControlIds.h"
+#include "classlib/FileSystem.h"
 
 #include <windowsx.h>
 

@@ -2,7 +2,7 @@
 // The preferences dialog TOptionsForm: run on startup, run as a system service, the alternative
 // IP detection method and the network adapter. It only shows the settings; the main window
 // applies them after OK (ApplyAdapterAndMethod, SetRunOnStartup, ApplyServiceChoice, in order).
-#include "Form.h"
+#include "classlib/Form.h"
 
 namespace vek {
 

@@ -1,8 +1,8 @@
 // The preferences dialog's components: template ids, component names and the places in pixels of
 // a client area of 466 x 332. Each check box, and the adapter title, sits on the top edge of its
 // group box.
-#include "ControlIds.h"
-#include "Unit3.h"
+#include "Main/forms/Unit3.h"
+#include "Main/res/ControlIds.h"
 
 namespace vek {
 namespace {

@@ -1,9 +1,9 @@
 // The account dialog's look and its idle, busy and error states; its links and their hover.
-#include "Unit4.h"
+#include "Main/forms/Unit4.h"
 
-#include "AutoSizeLabel.h"
-#include "ControlIds.h"
-#include "WebSite.h"
+#include "Main/core/WebSite.h"
+#include "Main/res/ControlIds.h"
+#include "classlib/AutoSizeLabel.h"
 
 #include <commctrl.h>
 

@@ -4,10 +4,10 @@
 // client id and key (the key unlocked, the host-list password emptied) after the previous
 // registration was given up, and closes the dialog with OK; the password itself is never stored.
 // Links open the provider's sign-up and password-reset pages.
-#include "Form.h"
-#include "Timer.h"
-#include "WinHandles.h"
-#include "pvlUrl.h"
+#include "Main/forms/pvlUrl.h"
+#include "classlib/Form.h"
+#include "classlib/Timer.h"
+#include "classlib/WinHandles.h"
 
 #include <map>
 #include <optional>

@@ -1,6 +1,6 @@
 // The account dialog's components: template ids, component names and the places in pixels.
-#include "ControlIds.h"
-#include "Unit4.h"
+#include "Main/forms/Unit4.h"
+#include "Main/res/ControlIds.h"
 
 namespace vek {
 namespace {

@@ -1,10 +1,10 @@
 // The account dialog's registration: one HTTPS request with the typed e-mail address and
 // password, and what a reply that carries a client id and key stores.
-#include "Unit4.h"
+#include "Main/forms/Unit4.h"
 
-#include "ProviderUrls.h"
-#include "VEKGlobals.h"
-#include "XmlDocument.h"
+#include "Main/core/ProviderUrls.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/XmlDocument.h"
 
 namespace vek {
 namespace {

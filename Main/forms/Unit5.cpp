@@ -1,11 +1,11 @@
-#include "Unit5.h"
+#include "Main/forms/Unit5.h"
 
-#include "ControlIds.h"
-#include "HandlerBoundary.h"
-#include "Seams.h"
-#include "Trim.h"
-#include "VEKGlobals.h"
-#include "WinHandles.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/res/ControlIds.h"
+#include "classlib/HandlerBoundary.h"
+#include "classlib/Seams.h"
+#include "classlib/WinHandles.h"
+#include "common/Trim.h"
 
 #include <algorithm>
 #include <string_view>

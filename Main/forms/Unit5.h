@@ -3,10 +3,10 @@
 // a small borderless window that fades in at the bottom-right corner of the screen above the
 // taskbar. "Next" pages through the entries, a click on an entry opens its link, and the close
 // picture closes the window, storing the highest notice and alert ids shown.
-#include "AutoSizeLabel.h"
-#include "Form.h"
-#include "NoticeList.h"
-#include "Timer.h"
+#include "Main/core/NoticeList.h"
+#include "classlib/AutoSizeLabel.h"
+#include "classlib/Form.h"
+#include "classlib/Timer.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 // The notice pop-up's components: template id, component names and the places in pixels. The
 // entry's labels, the bottom bar and the window's height are laid out again for every entry.
-#include "ControlIds.h"
-#include "Unit5.h"
+#include "Main/forms/Unit5.h"
+#include "Main/res/ControlIds.h"
 
 namespace vek {
 namespace {

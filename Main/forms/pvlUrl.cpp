@@ -1,9 +1,9 @@
-#include "pvlUrl.h"
+#include "Main/forms/pvlUrl.h"
 
-#include "ClassLibError.h"
-#include "UiSeams.h"
-#include "VEKGlobals.h"
-#include "WinHandles.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/UiSeams.h"
+#include "classlib/WinHandles.h"
 
 #include <algorithm>
 #include <cctype>

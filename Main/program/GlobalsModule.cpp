@@ -1,6 +1,6 @@
 // The core's module initialisation: Globals exists before the entry's main block runs and is
 // freed when the program ends, after the main block has returned.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
 #include <cstdlib>
 

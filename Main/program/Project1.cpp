@@ -1,17 +1,17 @@
 // The program's main block: seeds the pseudo-random generator, then runs the road of the role
 // that the first command-line argument names. Globals already exists (module initialisation).
-#include "SingleInstance.h"
-#include "Unit1.h"
-#include "UnregisterRoad.h"
-#include "VEKGlobals.h"
-#include "VEKService.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/forms/Unit1.h"
+#include "Main/program/SingleInstance.h"
+#include "Main/program/UnregisterRoad.h"
+#include "Main/service/VEKService.h"
 
-#include "HandlerBoundary.h"
-#include "MessagePump.h"
-#include "Seams.h"
-#include "ServiceApplication.h"
-#include "SystemLibrary.h"
-#include "WinHandles.h"
+#include "classlib/HandlerBoundary.h"
+#include "classlib/MessagePump.h"
+#include "classlib/Seams.h"
+#include "classlib/ServiceApplication.h"
+#include "classlib/SystemLibrary.h"
+#include "classlib/WinHandles.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "SingleInstance.h"
+#include "Main/program/SingleInstance.h"
 
-#include "Seams.h"
-#include "WindowIdentity.h"
+#include "Main/core/WindowIdentity.h"
+#include "classlib/Seams.h"
 
 namespace vek {
 namespace {

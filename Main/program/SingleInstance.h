@@ -1,7 +1,7 @@
 #pragma once
 // The desktop client's single-instance rule: one instance per session claims a named mutex
 // before it looks for a running window, so two instances started together cannot both run.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 namespace vek {
 

@@ -1,7 +1,7 @@
-#include "UnregisterRoad.h"
+#include "Main/program/UnregisterRoad.h"
 
-#include "VEKGlobals.h"
-#include "WinHandles.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/WinHandles.h"
 
 namespace vek {
 namespace {

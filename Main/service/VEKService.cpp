@@ -1,10 +1,10 @@
-#include "VEKService.h"
+#include "Main/service/VEKService.h"
 
-#include "DateTime.h"
-#include "Locale.h"
-#include "Seams.h"
-#include "VEKGlobals.h"
-#include "WindowIdentity.h"
+#include "Main/core/VEKGlobals.h"
+#include "Main/core/WindowIdentity.h"
+#include "classlib/Locale.h"
+#include "classlib/Seams.h"
+#include "common/DateTime.h"
 
 namespace vek {
 namespace {

@@ -2,9 +2,9 @@
 // The background service's module: tells the desktop client when the service starts and stops,
 // runs the IP check and update cycle on its own timers, and stands aside while the desktop client
 // is active. The service application runs it; its timers tick on the main thread's loop.
-#include "IPCheckCycle.h"
-#include "ServiceApplication.h"
-#include "Timer.h"
+#include "Main/core/IPCheckCycle.h"
+#include "classlib/ServiceApplication.h"
+#include "classlib/Timer.h"
 
 namespace vek {
 

@@ -1,4 +1,4 @@
-#include "LoadClient.h"
+#include "provider/probe/LoadClient.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

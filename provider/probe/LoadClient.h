@@ -4,7 +4,7 @@
 // connections. Connections come from several source addresses (127.0.1.1 and on unless told
 // otherwise, 32 from each),
 // as peers of their own. Every wait is bounded.
-#include "Endpoint.h"
+#include "provider/Endpoint.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ProviderProcess.h"
+#include "provider/probe/ProviderProcess.h"
 
 #include <poll.h>
 #include <signal.h>

@@ -2,7 +2,7 @@
 // A tarvo-provider process serving on free loopback ports, for the benchmark and the tests that
 // need the servers in a process of their own (to measure its memory, stop it with a signal or
 // kill it). It dies with the thread that started it; its destructor kills it when still running.
-#include "Endpoint.h"
+#include "provider/Endpoint.h"
 
 #include <sys/types.h>
 

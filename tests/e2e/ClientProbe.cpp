@@ -17,10 +17,10 @@
 // that the client chose the expected server and that this server answered.
 //
 // The settings key is cleared before and after (the caller holds the settings lock).
-#include "ProviderUrls.h"
-#include "RawRegistry.h"
-#include "Seams.h"
-#include "VEKGlobals.h"
+#include "Main/core/ProviderUrls.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/Seams.h"
+#include "tests/win/support/RawRegistry.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,6 +1,6 @@
 // libFuzzer target: the DNS reply reader and the record text must end, without a memory fault,
 // on every input.
-#include "DnsMessage.h"
+#include "common/DnsMessage.h"
 
 #include <cstddef>
 #include <cstdint>

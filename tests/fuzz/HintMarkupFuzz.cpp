@@ -1,7 +1,7 @@
 // libFuzzer target: the hint markup reader must end, without a memory fault, on every input; no
 // run is empty, two runs side by side on a line differ in style, and the runs never hold more
 // text than the input.
-#include "HintMarkup.h"
+#include "common/HintMarkup.h"
 
 #include <cstddef>
 #include <cstdint>

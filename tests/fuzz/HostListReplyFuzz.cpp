@@ -1,6 +1,6 @@
 // libFuzzer target: the host-list reader must end, without a memory fault, on every input, and
 // every record it returns must hold the grammar's parts taken from the input.
-#include "HostListReply.h"
+#include "common/HostListReply.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 //
 // Input: byte 0 chooses how the connection ends (even: closed, odd: failed); bytes 1 to 4 are
 // the piece sizes (each plus one), used in turn; the rest is the reply.
-#include "HttpReplyReader.h"
+#include "common/HttpReplyReader.h"
 
 #include <cstddef>
 #include <cstdint>

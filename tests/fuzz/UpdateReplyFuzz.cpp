@@ -1,7 +1,7 @@
 // libFuzzer target: the update reply grammar and the address form test must end, without a memory
 // fault, on every input, and every line they return must come from the input.
-#include "DottedQuad.h"
-#include "UpdateReply.h"
+#include "common/DottedQuad.h"
+#include "common/UpdateReply.h"
 
 #include <cstddef>
 #include <cstdint>

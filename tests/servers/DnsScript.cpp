@@ -1,4 +1,4 @@
-#include "DnsScript.h"
+#include "tests/servers/DnsScript.h"
 
 #include <initializer_list>
 

@@ -1,4 +1,4 @@
-#include "HttpScript.h"
+#include "tests/servers/HttpScript.h"
 
 #include <chrono>
 #include <thread>

@@ -6,9 +6,9 @@
 // every socket listens, to <dir>/ports.env as NAME=port lines. Ends on SIGTERM or after 30 minutes.
 //
 // Usage: vek_netfixture <dir>   (<dir>/trusted and <dir>/untrusted hold server.pem, server.key)
-#include "DnsScript.h"
-#include "HttpScript.h"
-#include "Sockets.h"
+#include "tests/servers/DnsScript.h"
+#include "tests/servers/HttpScript.h"
+#include "tests/servers/Sockets.h"
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>

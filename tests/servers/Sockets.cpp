@@ -1,4 +1,4 @@
-#include "Sockets.h"
+#include "tests/servers/Sockets.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

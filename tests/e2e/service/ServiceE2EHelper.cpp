@@ -11,14 +11,14 @@
 //   service-log               prints the service's log
 //   remove                    stops and deletes the service and deletes the machine-wide key
 // Exit status 0 when the command did what it names, 1 otherwise, 2 for a usage error.
-#include "AdminManager.h"
-#include "PollUntil.h"
-#include "Registry.h"
-#include "SPGetSid.h"
-#include "ServiceActions.h"
-#include "ShellFolders.h"
-#include "VEKGlobals.h"
-#include "WinHandles.h"
+#include "Main/core/ShellFolders.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/Registry.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/AdminManager.h"
+#include "servicecontrol/SPGetSid.h"
+#include "servicecontrol/ServiceActions.h"
+#include "tests/win/support/PollUntil.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,9 +1,9 @@
 // Base64, the client's URL-encoding and the parts of a signed request that need no HMAC.
 #include <gtest/gtest.h>
 
-#include "Base64.h"
-#include "RequestSignature.h"
-#include "UrlEncode.h"
+#include "common/Base64.h"
+#include "common/RequestSignature.h"
+#include "common/UrlEncode.h"
 
 #include <string>
 

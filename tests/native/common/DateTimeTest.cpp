@@ -1,7 +1,7 @@
 // The date-time double of the settings and the two time formats of the logs.
 #include <gtest/gtest.h>
 
-#include "DateTime.h"
+#include "common/DateTime.h"
 
 #include <array>
 #include <cstdint>

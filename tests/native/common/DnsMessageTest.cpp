@@ -2,7 +2,7 @@
 // address detection meets (record kinds, damaged replies, compression pointers).
 #include <gtest/gtest.h>
 
-#include "DnsMessage.h"
+#include "common/DnsMessage.h"
 
 #include <initializer_list>
 

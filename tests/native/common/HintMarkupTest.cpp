@@ -2,7 +2,7 @@
 // window layer's hint tests.
 #include <gtest/gtest.h>
 
-#include "HintMarkup.h"
+#include "common/HintMarkup.h"
 
 #include <string>
 #include <vector>

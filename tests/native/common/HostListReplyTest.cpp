@@ -1,7 +1,7 @@
 // The provider's host-list reply as the host selection reads it.
 #include <gtest/gtest.h>
 
-#include "HostListReply.h"
+#include "common/HostListReply.h"
 
 #include <string>
 #include <vector>

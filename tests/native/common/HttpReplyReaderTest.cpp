@@ -2,7 +2,7 @@
 // fit, each delivered whole and a few bytes at a time.
 #include <gtest/gtest.h>
 
-#include "HttpReplyReader.h"
+#include "common/HttpReplyReader.h"
 
 #include <string>
 

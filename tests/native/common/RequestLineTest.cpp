@@ -2,7 +2,7 @@
 // the server's unescaping gives back exactly the text the client signed.
 #include <gtest/gtest.h>
 
-#include "RequestLine.h"
+#include "common/RequestLine.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // Delimited-text reading and writing, and the sorted case-insensitive string list and name set.
 #include <gtest/gtest.h>
 
-#include "DelimitedText.h"
-#include "SortedNameSet.h"
-#include "SortedStringList.h"
+#include "common/DelimitedText.h"
+#include "common/SortedNameSet.h"
+#include "common/SortedStringList.h"
 
 #include <string>
 #include <vector>

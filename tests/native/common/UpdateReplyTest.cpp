@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "DottedQuad.h"
-#include "UpdateReply.h"
+#include "common/DottedQuad.h"
+#include "common/UpdateReply.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // The operator's command line on a store that a running provider serves.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Commands.h"
+#include "provider/Commands.h"
 
 #include <sstream>
 

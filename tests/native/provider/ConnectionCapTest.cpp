@@ -2,9 +2,9 @@
 // is bounded from the accept, and at the limit the connections idle longest make room for
 // newcomers, while one in the middle of a request is never closed for it. The transport runs in
 // this process with small limits of its own.
-#include "HttpListener.h"
-#include "TestClient.h"
-#include "TestPeer.h"
+#include "provider/HttpListener.h"
+#include "tests/native/provider/TestClient.h"
+#include "tests/native/provider/TestPeer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // A deferred exchange whose reply another thread hands over: the connection ends on its own
 // worker when it closes, whatever the handing thread still holds; ending it on the handing
 // thread would touch the worker's connections from two threads at once.
-#include "HttpListener.h"
-#include "TestClient.h"
+#include "provider/HttpListener.h"
+#include "tests/native/provider/TestClient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Both IP-echo methods on both servers: the peer's address, or the operator's.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "DnsEcho.h"
+#include "provider/DnsEcho.h"
 
 namespace vek::provider::test {
 namespace {

@@ -1,10 +1,10 @@
 // The store writer's group commit: each update in a savepoint of its own, and nothing of any
 // update when the transaction's commit fails; addresses stored in canonical form.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Names.h"
-#include "Sqlite.h"
-#include "UpdateWriter.h"
+#include "provider/Names.h"
+#include "provider/Sqlite.h"
+#include "provider/UpdateWriter.h"
 
 #include <future>
 #include <thread>

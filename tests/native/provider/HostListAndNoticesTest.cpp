@@ -1,5 +1,5 @@
 // The host list, the notices and the unregistration: signed reads of the account.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
 namespace vek::provider::test {
 namespace {

@@ -2,13 +2,13 @@
 // idle connections, oversize requests, pipelining, floods of registrations, a stop with SIGTERM
 // and a kill under load. The hostile peers come from 127.0.0.50 and up (127.0.2.1 and up, or
 // 127.0.3.1 and up, for many addresses), the good client from 127.0.0.1 or 127.0.0.9.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Limits.h"
-#include "Sqlite.h"
-#include "TestPeer.h"
-#include "UrlEncode.h"
-#include "probe/ProviderProcess.h"
+#include "common/UrlEncode.h"
+#include "provider/Limits.h"
+#include "provider/Sqlite.h"
+#include "provider/probe/ProviderProcess.h"
+#include "tests/native/provider/TestPeer.h"
 
 #include <openssl/ssl.h>
 #include <signal.h>

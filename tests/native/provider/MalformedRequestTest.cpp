@@ -1,8 +1,8 @@
 // Garbage, oversized and malformed requests get a well-formed refusal (or, for datagrams, no
 // answer), and every server keeps answering afterwards.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "RequestLine.h"
+#include "common/RequestLine.h"
 
 #include <sstream>
 

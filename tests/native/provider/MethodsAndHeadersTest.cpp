@@ -1,8 +1,8 @@
 // Which methods reach the exchanges and the pages, and the header lines every reply carries.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Sqlite.h"
-#include "UrlEncode.h"
+#include "common/UrlEncode.h"
+#include "provider/Sqlite.h"
 
 #include <httplib.h>
 

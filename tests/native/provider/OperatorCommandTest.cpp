@@ -1,9 +1,9 @@
 // Operator commands run by another process while the provider serves: the very next request
 // sees each of them, whichever I/O thread serves it, and so do both DNS echo servers.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Commands.h"
-#include "probe/ProviderProcess.h"
+#include "provider/Commands.h"
+#include "provider/probe/ProviderProcess.h"
 
 #include <sstream>
 

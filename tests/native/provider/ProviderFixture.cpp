@@ -1,4 +1,4 @@
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
 #include <filesystem>
 

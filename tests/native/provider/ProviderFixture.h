@@ -1,9 +1,9 @@
 #pragma once
 // A running provider for one test: a fresh data folder, every server on a free loopback port,
 // and an account "user@example.com" with hosts, a group and a registered client.
-#include "Provider.h"
-#include "Store.h"
-#include "TestClient.h"
+#include "provider/Provider.h"
+#include "provider/Store.h"
+#include "tests/native/provider/TestClient.h"
 
 #include <gtest/gtest.h>
 

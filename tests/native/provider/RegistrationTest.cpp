@@ -1,10 +1,10 @@
 // Registration over HTTPS, with a peer that checks the provider's certificate.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Certificates.h"
+#include "provider/Certificates.h"
 
-#include "RequestLine.h"
-#include "UrlEncode.h"
+#include "common/RequestLine.h"
+#include "common/UrlEncode.h"
 
 #include <httplib.h>
 

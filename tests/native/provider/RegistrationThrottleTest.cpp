@@ -1,10 +1,10 @@
 // Failed registrations slow down the next ones per account and per peer, and an unknown e-mail
 // address fails exactly as a known one does.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Crypto.h"
-#include "Exchanges.h"
-#include "RegistrationThrottle.h"
+#include "provider/Crypto.h"
+#include "provider/Exchanges.h"
+#include "provider/RegistrationThrottle.h"
 
 namespace vek::provider::test {
 namespace {

@@ -1,11 +1,11 @@
 // Secrets stay out of the store's plain text and out of the request log.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Certificates.h"
-#include "Commands.h"
-#include "Crypto.h"
-#include "Sqlite.h"
-#include "UrlEncode.h"
+#include "common/UrlEncode.h"
+#include "provider/Certificates.h"
+#include "provider/Commands.h"
+#include "provider/Crypto.h"
+#include "provider/Sqlite.h"
 
 #include <httplib.h>
 

@@ -1,8 +1,8 @@
-#include "TestClient.h"
+#include "tests/native/provider/TestClient.h"
 
-#include "Crypto.h"
-#include "RequestLine.h"
-#include "RequestSignature.h"
+#include "common/RequestLine.h"
+#include "common/RequestSignature.h"
+#include "provider/Crypto.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

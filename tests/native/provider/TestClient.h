@@ -2,7 +2,7 @@
 // Test peers that speak to the provider byte for byte as the client does: a raw HTTP/1.1 GET
 // over a fresh TCP connection (optionally from a chosen loopback source address), the signing
 // of a request target, and DNS datagrams over UDP. Every wait is bounded.
-#include "Endpoint.h"
+#include "provider/Endpoint.h"
 
 #include <optional>
 #include <string>

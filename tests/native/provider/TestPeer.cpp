@@ -1,4 +1,4 @@
-#include "TestPeer.h"
+#include "tests/native/provider/TestPeer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,7 +1,7 @@
 #pragma once
 // A raw TCP peer of the servers from a chosen loopback address, which sends what it is told and
 // reads what comes back; every wait on it is bounded to 2 s.
-#include "Endpoint.h"
+#include "provider/Endpoint.h"
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
 // The HTTPS server's protocol versions and cipher suites, and the name its certificate carries.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
-#include "Certificates.h"
-#include "Names.h"
+#include "provider/Certificates.h"
+#include "provider/Names.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

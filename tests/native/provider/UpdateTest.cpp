@@ -1,5 +1,5 @@
 // The update exchange: reply lines, stored addresses, and every refusal code.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
 #include <thread>
 

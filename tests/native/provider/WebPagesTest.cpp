@@ -1,5 +1,5 @@
 // The web site's pages that the desktop client opens in the browser.
-#include "ProviderFixture.h"
+#include "tests/native/provider/ProviderFixture.h"
 
 namespace vek::provider::test {
 namespace {

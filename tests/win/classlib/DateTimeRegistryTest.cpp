@@ -2,9 +2,9 @@
 // error texts, paths and recursive deletion. The tests work below a key of their own.
 #include <gtest/gtest.h>
 
-#include "ClassLibError.h"
-#include "RawRegistry.h"
-#include "Registry.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/Registry.h"
+#include "tests/win/support/RawRegistry.h"
 
 #include <functional>
 #include <string>

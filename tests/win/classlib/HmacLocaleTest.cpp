@@ -2,8 +2,8 @@
 // and the locale's case-insensitive comparison.
 #include <gtest/gtest.h>
 
-#include "HmacSha1.h"
-#include "Locale.h"
+#include "classlib/HmacSha1.h"
+#include "classlib/Locale.h"
 
 #include <string>
 

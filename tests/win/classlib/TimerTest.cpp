@@ -2,8 +2,8 @@
 // that tick through a plain message loop without any window.
 #include <gtest/gtest.h>
 
-#include "FakeTimerScheduler.h"
-#include "Timer.h"
+#include "classlib/Timer.h"
+#include "tests/win/support/FakeTimerScheduler.h"
 
 #include <memory>
 

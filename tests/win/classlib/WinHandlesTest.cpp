@@ -2,8 +2,8 @@
 // released handle is closed by its new holder only, and a DC gets back what it held.
 #include <gtest/gtest.h>
 
-#include "WinHandles.h"
-#include "WinHttpHandle.h"
+#include "classlib/WinHandles.h"
+#include "classlib/WinHttpHandle.h"
 
 #include <utility>
 

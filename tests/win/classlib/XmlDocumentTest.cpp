@@ -2,7 +2,7 @@
 // notice fetch use them, texts in the ANSI code page, and documents that give no tree at all.
 #include <gtest/gtest.h>
 
-#include "XmlDocument.h"
+#include "classlib/XmlDocument.h"
 
 #include <windows.h>
 

@@ -4,10 +4,10 @@
 // reads it whole, no exception escapes it, and nothing faults.
 #include <gtest/gtest.h>
 
-#include "DecimalText.h"
-#include "NoticesReply.h"
-#include "Unit4.h"
-#include "XmlDocument.h"
+#include "Main/core/NoticesReply.h"
+#include "Main/forms/Unit4.h"
+#include "classlib/XmlDocument.h"
+#include "common/DecimalText.h"
 
 #include <algorithm>
 #include <array>

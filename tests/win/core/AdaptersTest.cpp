@@ -1,7 +1,7 @@
 // The local adapters through a scripted adapter query: the probe, the list with and without
 // names, the stored choice and the private-address test; and once against the system's query.
-#include "AdapterFakes.h"
-#include "CoreFixture.h"
+#include "tests/win/support/AdapterFakes.h"
+#include "tests/win/support/CoreFixture.h"
 
 #include <cstring>
 #include <deque>

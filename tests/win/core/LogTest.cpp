@@ -1,9 +1,9 @@
 // The log files: which role writes which file, the line format and the status echo, the trim at
 // opening and by its 12-hour timer, and appends that always land at the file's end.
-#include "CoreFixture.h"
-#include "FakeMainWindow.h"
-#include "FakeTimerScheduler.h"
-#include "ScopedGlobals.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FakeMainWindow.h"
+#include "tests/win/support/FakeTimerScheduler.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // Two processes append to and trim one log file at once: every line stays whole, and each
 // writer's remaining lines are the unbroken tail of what it wrote.
-#include "CoreFixture.h"
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
+#include "tests/win/support/CoreFixture.h"
 
 #include <cstdlib>
 #include <regex>

@@ -1,9 +1,9 @@
 // The service's log folder below the common application-data folder: made with an access list
 // that lets only administrators and SYSTEM change it and users read it. Wine keeps no access
 // list on its files, so the list is read back from the security the folder is made with.
-#include "AdminOnlyFolder.h"
-#include "CoreFixture.h"
-#include "ShellFolders.h"
+#include "Main/core/ShellFolders.h"
+#include "classlib/AdminOnlyFolder.h"
+#include "tests/win/support/CoreFixture.h"
 
 #include <aclapi.h>
 

@@ -1,8 +1,8 @@
 // The service role's settings key: HKEY_USERS\<ServiceUser>\Software\Halvenor\VEK\v3, where
 // ServiceUser comes from the machine-wide key; without it nothing is created below HKEY_USERS.
 // Its log lies in the machine's folder whatever the settings say.
-#include "CoreFixture.h"
-#include "ShellFolders.h"
+#include "Main/core/ShellFolders.h"
+#include "tests/win/support/CoreFixture.h"
 
 namespace vek::testing {
 namespace {

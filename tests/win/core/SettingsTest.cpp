@@ -1,9 +1,9 @@
 // The registry-backed settings of the core: defaults, floors, write-on-change, the client key
 // record, value forms and the main-window side effects.
-#include "ClassLibError.h"
-#include "CoreFixture.h"
-#include "FakeMainWindow.h"
-#include "ScopedGlobals.h"
+#include "classlib/ClassLibError.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FakeMainWindow.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 namespace vek::testing {
 namespace {

@@ -1,6 +1,6 @@
 // Request signing with the stored client key: the signed text, the suffix, and the failures.
-#include "ClassLibError.h"
-#include "CoreFixture.h"
+#include "classlib/ClassLibError.h"
+#include "tests/win/support/CoreFixture.h"
 
 namespace vek::testing {
 namespace {

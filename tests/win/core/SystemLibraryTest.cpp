@@ -1,10 +1,10 @@
 // Every library the program loads while it runs comes from the system folder by its full path,
 // and once the search is restricted a library put in the current folder is not found by name.
-#include "AdapterApi.h"
-#include "CoreFixture.h"
-#include "FakeSystemFiles.h"
-#include "ShellFolders.h"
-#include "XmlDocument.h"
+#include "Main/core/AdapterApi.h"
+#include "Main/core/ShellFolders.h"
+#include "classlib/XmlDocument.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FakeSystemFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // crosses processes): the OK rule, the busy and error states, registration with the stores it
 // makes, the first run of the main window, and its "Edit" button. The accounts are made by
 // with-accounts.sh before the tests run.
-#include "MainWindowFixture.h"
+#include "tests/win/forms/MainWindowFixture.h"
 
-#include "ControlIds.h"
-#include "LoopbackSocket.h"
-#include "ProviderUrls.h"
-#include "RequestSignature.h"
-#include "Unit4.h"
+#include "Main/core/ProviderUrls.h"
+#include "Main/forms/Unit4.h"
+#include "Main/res/ControlIds.h"
+#include "common/RequestSignature.h"
+#include "tests/win/support/LoopbackSocket.h"
 
 #include <regex>
 

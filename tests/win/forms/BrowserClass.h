@@ -2,7 +2,7 @@
 // The browser a test registers for the ".htm" file type: the ".htm" key of HKEY_CLASSES_ROOT
 // names a class of the test's own, whose open command the test chooses. The ".htm" key is put
 // back as it was at the end, and the test's class is removed.
-#include "RawRegistry.h"
+#include "tests/win/support/RawRegistry.h"
 
 #include <optional>
 #include <string>

@@ -3,10 +3,10 @@
 // key and selection, fetches its notices and shows them in the pop-up, detects its address by
 // the DNS-format query and by the HTTP echo, updates the hosts, and picks up an address change
 // when "Refresh Now" is clicked.
-#include "MainWindowFixture.h"
-#include "PollUntil.h"
-#include "ProviderOperator.h"
-#include "ProviderUrls.h"
+#include "Main/core/ProviderUrls.h"
+#include "tests/win/forms/MainWindowFixture.h"
+#include "tests/win/support/PollUntil.h"
+#include "tests/win/support/ProviderOperator.h"
 
 #include <map>
 #include <sstream>

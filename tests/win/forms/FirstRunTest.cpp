@@ -4,9 +4,9 @@
 // and submits the echo servers' address for them at once. first-run.sh has the echo servers
 // report the address it passes in VEK_FIRST_RUN_ADDRESS, and afterwards reads the provider's
 // host list.
-#include "MainWindowFixture.h"
+#include "tests/win/forms/MainWindowFixture.h"
 
-#include "Unit2.h"
+#include "Main/forms/Unit2.h"
 
 #include <commctrl.h>
 

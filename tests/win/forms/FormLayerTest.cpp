@@ -1,11 +1,11 @@
 // The window layer on two small forms: modal forms and message boxes answered from a script, the
 // handler boundary, keyboard navigation through the shared pump while a request blocks, and the
 // binding of a form to its window.
-#include "AntiFreeze.h"
-#include "ClassLibError.h"
-#include "FormDriver.h"
-#include "HandlerBoundary.h"
-#include "TestFormIds.h"
+#include "classlib/AntiFreeze.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/HandlerBoundary.h"
+#include "tests/win/forms/TestFormIds.h"
+#include "tests/win/support/FormDriver.h"
 
 #include <gtest/gtest-spi.h>
 

@@ -3,11 +3,11 @@
 // 4 MiB whose one notice carries the whole body. It prints the time of each, from the reply to
 // the window drawn. It writes a client id and key to the prefix's settings key. On a display:
 //   VEK_NEEDS_DISPLAY=1 <build>/wine-run <build>/tests/win/forms/FormsBenchmark.exe
-#include "FormDriver.h"
-#include "NoticesReply.h"
-#include "ScopedGlobals.h"
-#include "Unit2.h"
-#include "Unit5.h"
+#include "Main/core/NoticesReply.h"
+#include "Main/forms/Unit2.h"
+#include "Main/forms/Unit5.h"
+#include "tests/win/support/FormDriver.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,9 +1,9 @@
 // The host-list lock: the password's hash, the gate before the host selection in its three states
 // (unlocked, locked, damaged), and the password prompt.
-#include "HostListLock.h"
-#include "CoreFixture.h"
-#include "FormDriver.h"
-#include "PasswordPrompt.h"
+#include "Main/forms/HostListLock.h"
+#include "Main/forms/PasswordPrompt.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FormDriver.h"
 
 namespace vek::testing {
 namespace {

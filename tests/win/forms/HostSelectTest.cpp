@@ -1,13 +1,13 @@
 // The host selection dialog: the host-list reply read into rows, the stored choice's ticks, the
 // new choice in row order, Save with the lock's check box, the group warning, the wheel, the
 // layout as the dialog is sized, and the link.
-#include "CoreFixture.h"
-#include "FormDriver.h"
-#include "HostListLock.h"
-#include "HostRowDrawing.h"
-#include "ProviderUrls.h"
-#include "RowFinder.h"
-#include "Unit2.h"
+#include "Main/core/ProviderUrls.h"
+#include "Main/forms/HostListLock.h"
+#include "Main/forms/HostRowDrawing.h"
+#include "Main/forms/RowFinder.h"
+#include "Main/forms/Unit2.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FormDriver.h"
 
 #include <windowsx.h>
 

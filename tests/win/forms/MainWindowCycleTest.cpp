@@ -1,9 +1,9 @@
 // The IP check cycle on the main window: what each outcome of a check and of its update shows
 // (the address line, the lights, the tray hint, the "Copy IP Address" items, the account line,
 // the status bar) and logs; what a check shows while it runs; and the count-down.
-#include "WindowCycleFixture.h"
+#include "tests/win/forms/WindowCycleFixture.h"
 
-#include "ControlIds.h"
+#include "Main/res/ControlIds.h"
 
 namespace vek::testing {
 namespace {

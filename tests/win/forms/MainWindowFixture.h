@@ -2,13 +2,13 @@
 // The main window made in the test process with a core of its own (client id "client-7"), fake
 // timers and clock, and a recorded notification area; errors of handlers are logged into
 // `errors`.
-#include "CoreFixture.h"
-#include "FakeClock.h"
-#include "FakeTimerScheduler.h"
-#include "FormDriver.h"
-#include "HandlerBoundary.h"
-#include "ScopedGlobals.h"
-#include "Unit1.h"
+#include "Main/forms/Unit1.h"
+#include "classlib/HandlerBoundary.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FakeClock.h"
+#include "tests/win/support/FakeTimerScheduler.h"
+#include "tests/win/support/FormDriver.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 #include <commctrl.h>
 

@@ -1,10 +1,10 @@
 // The main window's "Select Hosts": the host-list lock in its three states before the host
 // selection opens, and what its Save and Cancel leave behind: the choice, the lock, the address
 // to submit again, the missing hosts, the update light and the IP check.
-#include "CycleFakes.h"
-#include "HostListLock.h"
-#include "MainWindowFixture.h"
-#include "Unit2.h"
+#include "Main/forms/HostListLock.h"
+#include "Main/forms/Unit2.h"
+#include "tests/win/forms/MainWindowFixture.h"
+#include "tests/win/support/CycleFakes.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

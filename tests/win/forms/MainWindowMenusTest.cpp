@@ -1,10 +1,10 @@
 // The main window's menu items and its logo: copies to the clipboard, the log viewers and the web
 // links with the launcher's error.
-#include "BrowserClass.h"
-#include "EndpointConfig.h"
-#include "FakeSystemFiles.h"
-#include "MainWindowFixture.h"
-#include "ShellFolders.h"
+#include "Main/core/EndpointConfig.h"
+#include "Main/core/ShellFolders.h"
+#include "tests/win/forms/BrowserClass.h"
+#include "tests/win/forms/MainWindowFixture.h"
+#include "tests/win/support/FakeSystemFiles.h"
 
 namespace vek::testing {
 namespace {

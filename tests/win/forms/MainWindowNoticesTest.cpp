@@ -1,9 +1,9 @@
 // The notice fetch of the main window on the scripted network: the signed request, what each
 // reply shows (the account line and light, the notice list and the pop-up) and logs, when the
 // next fetch comes, and how the reply starts or stops the IP checks.
-#include "WindowCycleFixture.h"
+#include "tests/win/forms/WindowCycleFixture.h"
 
-#include "ProviderUrls.h"
+#include "Main/core/ProviderUrls.h"
 
 namespace vek::testing {
 namespace {

@@ -1,12 +1,12 @@
 // The main window's File > Preferences: Cancel changes nothing and checks nothing; OK stores the
 // adapter and the detection method, writes the startup shortcut, applies the service choice
 // (retrying a failure when asked) and then checks the address, in that order.
-#include "CycleFakes.h"
-#include "MainWindowFixture.h"
-#include "ServiceActions.h"
-#include "ServiceFakes.h"
-#include "StartupFolder.h"
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/ServiceActions.h"
+#include "tests/win/forms/MainWindowFixture.h"
+#include "tests/win/support/CycleFakes.h"
+#include "tests/win/support/ServiceFakes.h"
+#include "tests/win/support/StartupFolder.h"
 
 #include <windowsx.h>
 

@@ -1,8 +1,8 @@
 // The first run's account dialog, whose modal loop runs inside the main window's creation: a tray
 // Exit, the end of the session or a quit met there ends the program as Exit does, without asking;
 // the tray's Show brings the dialog to the front; and the hidden application window is made once.
-#include "ControlIds.h"
-#include "MainWindowFixture.h"
+#include "Main/res/ControlIds.h"
+#include "tests/win/forms/MainWindowFixture.h"
 
 #include <stdexcept>
 

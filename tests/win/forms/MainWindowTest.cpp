@@ -1,10 +1,10 @@
 // The main window: its components and menus, what the core draws on it, the messages of a second
 // instance and of the service, hiding to the tray and showing from it, exiting, its timers and
 // the heartbeat.
-#include "CycleFakes.h"
-#include "MainWindowFixture.h"
+#include "tests/win/forms/MainWindowFixture.h"
+#include "tests/win/support/CycleFakes.h"
 
-#include "ControlIds.h"
+#include "Main/res/ControlIds.h"
 
 namespace vek::testing {
 namespace {

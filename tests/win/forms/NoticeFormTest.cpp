@@ -1,12 +1,12 @@
 // The notice pop-up: its window, the layout of an entry, paging, the fade-in, its place above
 // the taskbar, link clicks and the ids a close stores.
-#include "ClassLibError.h"
-#include "CoreFixture.h"
-#include "FakeTimerScheduler.h"
-#include "FormDriver.h"
-#include "ScopedGlobals.h"
-#include "ServiceFakes.h"
-#include "Unit5.h"
+#include "Main/forms/Unit5.h"
+#include "classlib/ClassLibError.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FakeTimerScheduler.h"
+#include "tests/win/support/FormDriver.h"
+#include "tests/win/support/ScopedGlobals.h"
+#include "tests/win/support/ServiceFakes.h"
 
 namespace vek::testing {
 namespace {

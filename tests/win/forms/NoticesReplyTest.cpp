@@ -1,5 +1,5 @@
 // The notices reply read whole into what the fetch applies, or rejected whole.
-#include "NoticesReply.h"
+#include "Main/core/NoticesReply.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The preferences dialog: what it shows of the settings when it opens, and the adapter and
 // detection method it stores after OK.
-#include "AdapterFakes.h"
-#include "CoreFixture.h"
-#include "FormDriver.h"
-#include "Unit3.h"
+#include "Main/forms/Unit3.h"
+#include "tests/win/support/AdapterFakes.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FormDriver.h"
 
 #include <windowsx.h>
 

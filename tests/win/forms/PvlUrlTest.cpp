@@ -1,10 +1,10 @@
 // The browser launcher: the open command of the ".htm" class with the address put in place of its
 // document placeholder as one quoted argument; nothing started without a browser, and only plain
 // web addresses started at all. (A failed start: the main window's menu tests.)
-#include "pvlUrl.h"
-#include "BrowserClass.h"
-#include "ClassLibError.h"
-#include "MainWindowFixture.h"
+#include "Main/forms/pvlUrl.h"
+#include "classlib/ClassLibError.h"
+#include "tests/win/forms/BrowserClass.h"
+#include "tests/win/forms/MainWindowFixture.h"
 
 namespace vek::testing {
 namespace {

@@ -1,13 +1,13 @@
 // The "Run as a system service" preference applied through the core's service front ends: the
 // installed state comes from the real service control manager, the actions go to a scripted
 // admin object (the road from Windows 6 on), and a failure is offered again with Retry.
-#include "ServiceChoice.h"
-#include "CoreFixture.h"
-#include "FormDriver.h"
-#include "ScmTestSupport.h"
-#include "ServiceActions.h"
-#include "ServiceFakes.h"
-#include "WinHandles.h"
+#include "Main/forms/ServiceChoice.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/ServiceActions.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FormDriver.h"
+#include "tests/win/support/ScmTestSupport.h"
+#include "tests/win/support/ServiceFakes.h"
 
 namespace vek::testing {
 namespace {

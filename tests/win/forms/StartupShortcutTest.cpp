@@ -1,13 +1,13 @@
 // The startup shortcut: the link file's name, the link written and read back through the shell,
 // removed again and shown by the preferences dialog, and no link anywhere when the Startup folder
 // is unknown.
-#include "StartupShortcut.h"
-#include "CoreFixture.h"
-#include "FormDriver.h"
-#include "ServiceActions.h"
-#include "StartupFolder.h"
-#include "Unit3.h"
-#include "WinHandles.h"
+#include "Main/core/StartupShortcut.h"
+#include "Main/forms/Unit3.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/ServiceActions.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/FormDriver.h"
+#include "tests/win/support/StartupFolder.h"
 
 #include <shlobj.h>
 #include <windowsx.h>

@@ -1,6 +1,6 @@
 // The tray icon's life in the notification area, and the hint window: its markup, and the hints
 // of the main window's info pictures and summary labels.
-#include "MainWindowFixture.h"
+#include "tests/win/forms/MainWindowFixture.h"
 
 namespace vek::testing {
 namespace {

@@ -3,11 +3,11 @@
 // client id, key and selection, one local adapter, and the pause of each check recorded instead
 // of slept. The start timer is held back, so that no notice fetch runs unless a test asks; the
 // tests begin half a second after the window was made.
-#include "AdapterFakes.h"
-#include "CycleFakes.h"
-#include "CycleObservers.h"
-#include "MainWindowFixture.h"
-#include "ServiceFakes.h"
+#include "tests/win/forms/MainWindowFixture.h"
+#include "tests/win/support/AdapterFakes.h"
+#include "tests/win/support/CycleFakes.h"
+#include "tests/win/support/CycleObservers.h"
+#include "tests/win/support/ServiceFakes.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
 // The anti-freeze: while a slow request or a DNS-format wait runs, a timer of the calling thread
 // keeps firing when the switch is on, and not at all when it is off.
-#include "NetTestSupport.h"
+#include "tests/win/network/NetTestSupport.h"
 
-#include "AntiFreeze.h"
-#include "LoopbackSocket.h"
+#include "classlib/AntiFreeze.h"
+#include "tests/win/support/LoopbackSocket.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The bounds of one asynchronous WinHTTP request: each step starts only before the deadline and
 // is awaited only until it; the requesting thread closes the handles itself, and the state that
 // WinHTTP reports into is released once WinHTTP lets go of the request.
-#include "BoundedWinHttpRequest.h"
+#include "classlib/BoundedWinHttpRequest.h"
 
-#include "NetTestSupport.h"
-#include "PollUntil.h"
+#include "tests/win/network/NetTestSupport.h"
+#include "tests/win/support/PollUntil.h"
 
 #include <gtest/gtest.h>
 

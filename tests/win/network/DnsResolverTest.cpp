@@ -1,8 +1,8 @@
 // TGDNSResolver against the scripted DNS-format responder: which replies give records, which
 // raise, which are ignored, and the address text GetRemoteIP would build from them.
-#include "NetTestSupport.h"
+#include "tests/win/network/NetTestSupport.h"
 
-#include "GDNSResolver.h"
+#include "Main/core/GDNSResolver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // TVEKGlobals::HttpGet against the native test servers: the result convention, the user agent,
 // the bound address, the time-outs of servers that never answer, the request-line escaping and the
 // HTTPS checks.
-#include "NetTestSupport.h"
+#include "tests/win/network/NetTestSupport.h"
 
-#include "FakeMainWindow.h"
-#include "HttpClient.h"
-#include "ScopedGlobals.h"
-#include "WinHttpGet.h"
+#include "classlib/HttpClient.h"
+#include "classlib/WinHttpGet.h"
+#include "tests/win/support/FakeMainWindow.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // of one detection and the process's peak working set. It sets AlternateIP in the prefix's
 // settings key as it goes. With the servers running (tests/servers/fixture.sh start <dir> ...):
 //   <build>/wine-run <build>/tests/win/network/NetBenchmark.exe Z:<dir>/ports.env
-#include "KeyValueFile.h"
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
+#include "tests/win/support/KeyValueFile.h"
 
 #include <windows.h>
 // After windows.h, which defines its types.

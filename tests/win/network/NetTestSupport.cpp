@@ -1,7 +1,7 @@
-#include "NetTestSupport.h"
+#include "tests/win/network/NetTestSupport.h"
 
-#include "KeyValueFile.h"
-#include "LoopbackSocket.h"
+#include "tests/win/support/KeyValueFile.h"
+#include "tests/win/support/LoopbackSocket.h"
 
 #include <cstdlib>
 #include <map>

@@ -2,10 +2,10 @@
 // What the network tests share: the ports of the native test servers (from the file that the
 // ctest fixture writes) and a core object with a clean settings key. The fakes of the seams they
 // use come from the test-support library.
-#include "CoreFixture.h"
-#include "ServiceFakes.h"
-#include "SocketFakes.h"
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/ServiceFakes.h"
+#include "tests/win/support/SocketFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The request URLs of every exchange with the provider, on another endpoint set.
-#include "ProviderUrls.h"
+#include "Main/core/ProviderUrls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // TVEKGlobals::GetRemoteIP: the echo-server rule of both methods told apart by the address that
 // answered, LastIPCheckTick written last from a fresh tick read, the query as sent, the bound
 // address, and every failure as an empty result.
-#include "NetTestSupport.h"
+#include "tests/win/network/NetTestSupport.h"
 
-#include "FakeClock.h"
-#include "PseudoRandom.h"
+#include "common/PseudoRandom.h"
+#include "tests/win/support/FakeClock.h"
 
 #include <gtest/gtest.h>
 

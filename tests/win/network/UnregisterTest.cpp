@@ -1,8 +1,8 @@
 // TVEKGlobals::Unregister: nothing sent without a client id and key; otherwise the signed URL
 // with the id unencoded, checked against an HMAC computed outside the program.
-#include "NetTestSupport.h"
+#include "tests/win/network/NetTestSupport.h"
 
-#include "LoopbackSocket.h"
+#include "tests/win/support/LoopbackSocket.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // from the check to the missing names' hint on the window. It writes the settings key of the
 // prefix it runs in and removes it again:
 //   <build>/wine-run <build>/tests/win/network/UpdateReplyBenchmark.exe
-#include "CoreFixture.h"
-#include "CycleFakes.h"
-#include "FakeMainWindow.h"
-#include "IPCheckCycle.h"
-#include "ScopedGlobals.h"
+#include "Main/core/IPCheckCycle.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/CycleFakes.h"
+#include "tests/win/support/FakeMainWindow.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 #include <windows.h>
 

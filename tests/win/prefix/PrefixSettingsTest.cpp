@@ -3,7 +3,7 @@
 // browser's command, and a shortcut that leaves no trace in the Linux home folder.
 #include <gtest/gtest.h>
 
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

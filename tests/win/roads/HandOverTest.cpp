@@ -1,8 +1,8 @@
 // The desktop client's single-instance rule with real processes: a second start hands over to
 // the running instance and ends without a window; of two started together exactly one runs.
-#include "PollUntil.h"
-#include "ProgramRun.h"
-#include "RoadsFixture.h"
+#include "tests/win/roads/ProgramRun.h"
+#include "tests/win/roads/RoadsFixture.h"
+#include "tests/win/support/PollUntil.h"
 
 #include <algorithm>
 #include <memory>

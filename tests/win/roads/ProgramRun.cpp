@@ -1,6 +1,6 @@
-#include "ProgramRun.h"
+#include "tests/win/roads/ProgramRun.h"
 
-#include "PollUntil.h"
+#include "tests/win/support/PollUntil.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // The built program run as a process of its own, as a user or the service control manager
 // starts it: a copy in a folder whose name holds a blank, a bounded wait for its end, and the
 // desktop client's window found and ended the way the window honours (log-off, then close).
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <optional>
 #include <string>

@@ -1,9 +1,9 @@
-#include "RoadsFixture.h"
+#include "tests/win/roads/RoadsFixture.h"
 
-#include "Base64.h"
-#include "SPGetSid.h"
-#include "ScmTestSupport.h"
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
+#include "common/Base64.h"
+#include "servicecontrol/SPGetSid.h"
+#include "tests/win/support/ScmTestSupport.h"
 
 #include <regex>
 

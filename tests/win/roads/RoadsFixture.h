@@ -3,7 +3,7 @@
 // folder of the test's own; the same key reached as the service reads it (HKEY_USERS\<the user's
 // SID>, named by ServiceUser in the machine-wide key); no service installed at start and end;
 // the service's log folder of the machine out of the way.
-#include "CoreFixture.h"
+#include "tests/win/support/CoreFixture.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
 // The role the program takes by its first argument, run as a real process: which window it
 // opens, which logs it writes, and that the service road outside the service control manager
 // ends within a bound without a check or a request.
-#include "LoopbackRecorder.h"
-#include "ProgramRun.h"
-#include "RoadsFixture.h"
-#include "ShellFolders.h"
+#include "Main/core/ShellFolders.h"
+#include "tests/win/roads/ProgramRun.h"
+#include "tests/win/roads/RoadsFixture.h"
+#include "tests/win/support/LoopbackRecorder.h"
 
 namespace vek::testing {
 namespace {

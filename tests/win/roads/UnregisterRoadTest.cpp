@@ -2,16 +2,16 @@
 // endpoint recorded: the signed request first, in the service's user agent, and only then the
 // service stopped, the machine-wide key deleted and the service deleted; the user's own settings
 // stay. Nothing is sent without a client id and key.
-#include "LoopbackRecorder.h"
-#include "PollUntil.h"
-#include "ProgramRun.h"
-#include "RoadsFixture.h"
-#include "ScmTestSupport.h"
+#include "tests/win/roads/ProgramRun.h"
+#include "tests/win/roads/RoadsFixture.h"
+#include "tests/win/support/LoopbackRecorder.h"
+#include "tests/win/support/PollUntil.h"
+#include "tests/win/support/ScmTestSupport.h"
 
-#include "AdminManager.h"
-#include "Endpoints.h"
-#include "ServiceActions.h"
-#include "ShellFolders.h"
+#include "Main/core/Endpoints.h"
+#include "Main/core/ShellFolders.h"
+#include "servicecontrol/AdminManager.h"
+#include "servicecontrol/ServiceActions.h"
 
 namespace vek::testing {
 namespace {

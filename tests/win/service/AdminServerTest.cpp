@@ -4,13 +4,13 @@
 // by the server's own proxy and stub.
 #include <gtest/gtest.h>
 
-#include "AdminManager.h"
-#include "CoreFixture.h"
-#include "Registry.h"
-#include "SPGetSid.h"
-#include "ScmTestSupport.h"
-#include "ServiceActions.h"
-#include "WinHandles.h"
+#include "classlib/Registry.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/AdminManager.h"
+#include "servicecontrol/SPGetSid.h"
+#include "servicecontrol/ServiceActions.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/ScmTestSupport.h"
 
 #include <tlhelp32.h>
 

@@ -1,7 +1,7 @@
 // The faults the cycle mends: an update without a good reply line is submitted again at the next
 // successful check; a check cannot start inside another; no error escapes a handler, and none
 // leaves watching off.
-#include "ServiceCycleFixture.h"
+#include "tests/win/service/ServiceCycleFixture.h"
 
 #include <stdexcept>
 

@@ -1,9 +1,9 @@
 // The service's IP check and update cycle, driven by the fake timers and the scripted network:
 // detection, the update request, every reply code, and the faults the cycle mends.
-#include "ServiceCycleFixture.h"
+#include "tests/win/service/ServiceCycleFixture.h"
 
-#include "FakeMainWindow.h"
-#include "ScopedGlobals.h"
+#include "tests/win/support/FakeMainWindow.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 namespace vek::testing {
 namespace {

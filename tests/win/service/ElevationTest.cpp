@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "ElevationUtils.h"
-#include "ServiceFakes.h"
-#include "WinHandles.h"
+#include "Main/core/ElevationUtils.h"
+#include "classlib/WinHandles.h"
+#include "tests/win/support/ServiceFakes.h"
 
 #include <cstring>
 

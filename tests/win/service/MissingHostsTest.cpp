@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "FakeMainWindow.h"
-#include "ScopedGlobals.h"
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
+#include "tests/win/support/FakeMainWindow.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 namespace vek::testing {
 namespace {

@@ -1,9 +1,9 @@
 // A service run by the service application, for the tests against the real service control
 // manager. Arguments: the file that receives one line per event, and optionally "refuse" to
 // refuse the start with the service-specific code 7.
-#include "ServiceApplication.h"
-#include "Timer.h"
-#include "WinHandles.h"
+#include "classlib/ServiceApplication.h"
+#include "classlib/Timer.h"
+#include "classlib/WinHandles.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,9 +1,9 @@
 // The service application under the real service control manager, with a probe module: the
 // states it reports, the threads its events run on, the timers on the main loop, the end after a
 // stop, and a refused start.
-#include "CoreFixture.h"
-#include "PollUntil.h"
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/PollUntil.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // the main loop never runs, so no timer of the module (its first IP check) ever ticks.
 #include <gtest/gtest.h>
 
-#include "ServiceApplication.h"
-#include "Timer.h"
+#include "classlib/ServiceApplication.h"
+#include "classlib/Timer.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Which service command lines the admin server installs: only "TarvoVEK.exe" of its own folder
 // followed by " -service", however the caller writes that path. A foreign program, extra
 // arguments and the name in another folder are refused by the server itself (AdminServerTest).
-#include "ServiceCommandCheck.h"
+#include "adminserver/ServiceCommandCheck.h"
 
-#include "CoreFixture.h"
+#include "tests/win/support/CoreFixture.h"
 #include <cctype>
 
 namespace vek::testing {

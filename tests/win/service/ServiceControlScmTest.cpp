@@ -2,13 +2,13 @@
 // service in place of the program.
 #include <gtest/gtest.h>
 
-#include "AdminManager.h"
-#include "ClassLibError.h"
-#include "SPGetSid.h"
-#include "ScmTestSupport.h"
-#include "ServiceActions.h"
-#include "VEKGlobals.h"
-#include "WinHandles.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/ClassLibError.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/AdminManager.h"
+#include "servicecontrol/SPGetSid.h"
+#include "servicecontrol/ServiceActions.h"
+#include "tests/win/support/ScmTestSupport.h"
 
 namespace vek::testing {
 namespace {

@@ -1,6 +1,6 @@
-#include "ServiceCycleFixture.h"
+#include "tests/win/service/ServiceCycleFixture.h"
 
-#include "ProviderUrls.h"
+#include "Main/core/ProviderUrls.h"
 
 namespace vek::testing {
 

@@ -2,14 +2,14 @@
 // The service module in-process: a core with its settings in the test's key and its log in a
 // private folder, the fake clock and timers, the scripted network and window lookup. Nothing
 // has ticked yet: the Startup timer is due in 50 ms.
-#include "AdapterFakes.h"
-#include "CoreFixture.h"
-#include "CycleFakes.h"
-#include "CycleObservers.h"
-#include "FakeClock.h"
-#include "FakeTimerScheduler.h"
-#include "ScopedGlobals.h"
-#include "VEKService.h"
+#include "Main/service/VEKService.h"
+#include "tests/win/support/AdapterFakes.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/CycleFakes.h"
+#include "tests/win/support/CycleObservers.h"
+#include "tests/win/support/FakeClock.h"
+#include "tests/win/support/FakeTimerScheduler.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 #include <memory>
 #include <optional>

@@ -1,8 +1,8 @@
 // The service module: its components, the notices to the desktop client, the test whether that
 // client is active and the ticks that stand aside for it, the first check, and the refusal to
 // start without settings.
-#include "ServiceCycleFixture.h"
-#include "WindowIdentity.h"
+#include "Main/core/WindowIdentity.h"
+#include "tests/win/service/ServiceCycleFixture.h"
 
 namespace vek::testing {
 namespace {

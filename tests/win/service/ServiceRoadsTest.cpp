@@ -3,14 +3,14 @@
 // not), and false for every failure of the elevated road.
 #include <gtest/gtest.h>
 
-#include "ElevationUtils.h"
-#include "FakeMainWindow.h"
-#include "ScmTestSupport.h"
-#include "ScopedGlobals.h"
-#include "ServiceActions.h"
-#include "ServiceFakes.h"
-#include "VEKGlobals.h"
-#include "WinHandles.h"
+#include "Main/core/ElevationUtils.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/ServiceActions.h"
+#include "tests/win/support/FakeMainWindow.h"
+#include "tests/win/support/ScmTestSupport.h"
+#include "tests/win/support/ScopedGlobals.h"
+#include "tests/win/support/ServiceFakes.h"
 
 #include <cstring>
 

@@ -1,13 +1,13 @@
 // The service without settings (no ServiceUser in the machine-wide key): nothing is checked, the
 // start is refused with a service-specific exit code, and a line says why in the service's own
 // "Service.log".
-#include "CoreFixture.h"
-#include "CycleFakes.h"
-#include "FakeClock.h"
-#include "FakeTimerScheduler.h"
-#include "ScopedGlobals.h"
-#include "ShellFolders.h"
-#include "VEKService.h"
+#include "Main/core/ShellFolders.h"
+#include "Main/service/VEKService.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/CycleFakes.h"
+#include "tests/win/support/FakeClock.h"
+#include "tests/win/support/FakeTimerScheduler.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 namespace vek::testing {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "SPGetSid.h"
-#include "ServiceFakes.h"
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/SPGetSid.h"
+#include "tests/win/support/ServiceFakes.h"
 
 #include <sddl.h>
 

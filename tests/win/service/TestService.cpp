@@ -1,6 +1,6 @@
 // A minimal service for the tests of the service's installation: started with "-service" (as the
 // registered command line passes it) it reports running until the manager tells it to stop.
-#include "ServiceActions.h"
+#include "servicecontrol/ServiceActions.h"
 
 #include <cstring>
 

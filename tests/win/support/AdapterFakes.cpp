@@ -1,4 +1,4 @@
-#include "AdapterFakes.h"
+#include "tests/win/support/AdapterFakes.h"
 
 namespace vek::testing {
 namespace {

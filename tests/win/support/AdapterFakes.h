@@ -1,7 +1,7 @@
 #pragma once
 // The core's adapter layer scripted: the local addresses as the socket layer lists them, and
 // the system's adapter query answered from a script.
-#include "AdapterApi.h"
+#include "Main/core/AdapterApi.h"
 
 #include <deque>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "CoreFixture.h"
+#include "tests/win/support/CoreFixture.h"
 
-#include "Locale.h"
-#include "WinHandles.h"
+#include "classlib/Locale.h"
+#include "classlib/WinHandles.h"
 
 #include <shlobj.h>
 

@@ -2,9 +2,9 @@
 // What the tests of the core and its roads share: guards that leave the registry and the folders
 // as they found them, a private log folder, file helpers, and the fixture that builds a
 // TVEKGlobals in-process.
-#include "RawRegistry.h"
-#include "ScopedGlobals.h"
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
+#include "tests/win/support/RawRegistry.h"
+#include "tests/win/support/ScopedGlobals.h"
 
 #include <gtest/gtest.h>
 

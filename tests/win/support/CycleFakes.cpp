@@ -1,4 +1,4 @@
-#include "CycleFakes.h"
+#include "tests/win/support/CycleFakes.h"
 
 namespace vek::testing {
 

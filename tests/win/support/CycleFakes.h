@@ -1,8 +1,8 @@
 #pragma once
 // Scripted answers for the IP check cycle: its two network calls, and the window lookup and
 // messages that reach the desktop client. Each fake is the seam for its lifetime.
-#include "IPCheckCycle.h"
-#include "Seams.h"
+#include "Main/core/IPCheckCycle.h"
+#include "classlib/Seams.h"
 
 #include <deque>
 #include <functional>

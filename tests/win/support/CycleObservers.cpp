@@ -1,6 +1,6 @@
-#include "CycleObservers.h"
+#include "tests/win/support/CycleObservers.h"
 
-#include "CoreFixture.h"
+#include "tests/win/support/CoreFixture.h"
 
 namespace vek::testing {
 

@@ -1,8 +1,8 @@
 #pragma once
 // What the tests of the IP check cycle read back, whichever role runs it: the lines the log
 // gained, and which watcher is armed.
-#include "FakeTimerScheduler.h"
-#include "Timer.h"
+#include "classlib/Timer.h"
+#include "tests/win/support/FakeTimerScheduler.h"
 
 #include <cstddef>
 #include <ostream>

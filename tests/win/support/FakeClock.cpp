@@ -1,4 +1,4 @@
-#include "FakeClock.h"
+#include "tests/win/support/FakeClock.h"
 
 namespace vek::testing {
 

@@ -1,9 +1,9 @@
 #pragma once
 // Clocks of the tests, each the clock seam for its lifetime: one whose local time and tick count
 // move only when a test moves them, together; one whose tick count follows a script.
-#include "Seams.h"
+#include "classlib/Seams.h"
 
-#include "DateTime.h"
+#include "common/DateTime.h"
 
 #include <deque>
 

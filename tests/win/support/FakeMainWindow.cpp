@@ -1,4 +1,4 @@
-#include "FakeMainWindow.h"
+#include "tests/win/support/FakeMainWindow.h"
 
 namespace vek::testing {
 

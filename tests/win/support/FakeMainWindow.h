@@ -1,7 +1,7 @@
 #pragma once
 // A main window that records what the core does to it. Label widths follow their captions
 // (6 pixels a byte, "&&" shown as one "&"), as labels sized to their text do.
-#include "MainWindowIntf.h"
+#include "Main/core/MainWindowIntf.h"
 
 #include <map>
 #include <string>

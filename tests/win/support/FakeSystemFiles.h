@@ -1,7 +1,7 @@
 #pragma once
 // The system's folders as a test names them; every library asked for is recorded by its full
 // path, and loaded only when the test says so. Installed for its lifetime.
-#include "SystemLibrary.h"
+#include "classlib/SystemLibrary.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "FakeTimerScheduler.h"
+#include "tests/win/support/FakeTimerScheduler.h"
 
 namespace vek::testing {
 

@@ -1,8 +1,8 @@
 #pragma once
 // A timer scheduler driven by a test: armed timers fire, one at a time in due order, only while
 // the test advances the fake clock. Installed for its lifetime.
-#include "FakeClock.h"
-#include "Timer.h"
+#include "classlib/Timer.h"
+#include "tests/win/support/FakeClock.h"
 
 #include <cstdint>
 #include <map>

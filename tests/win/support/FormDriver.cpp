@@ -1,6 +1,6 @@
-#include "FormDriver.h"
+#include "tests/win/support/FormDriver.h"
 
-#include "MessagePump.h"
+#include "classlib/MessagePump.h"
 
 #include <commctrl.h>
 

@@ -3,8 +3,8 @@
 // found by their component names, clicked and typed into; message boxes and modal forms that a
 // handler under test opens are answered from a script and never wait for a click; the message queue
 // is pumped until idle within a bound; and what the screen shows of a window is saved as a PNG.
-#include "Form.h"
-#include "UiSeams.h"
+#include "classlib/Form.h"
+#include "classlib/UiSeams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "LoopbackRecorder.h"
+#include "tests/win/support/LoopbackRecorder.h"
 
-#include "Endpoints.h"
-#include "LoopbackSocket.h"
-#include "PollUntil.h"
+#include "Main/core/Endpoints.h"
+#include "tests/win/support/LoopbackSocket.h"
+#include "tests/win/support/PollUntil.h"
 
 #include <ws2tcpip.h>
 

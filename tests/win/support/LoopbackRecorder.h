@@ -3,7 +3,7 @@
 // HTTP IP-echo servers, both DNS IP-echo servers) and records whatever arrives: the request line
 // and user agent of every HTTP request, and every datagram. It answers each request with an
 // empty 200, at once or when released, and never answers a datagram.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <atomic>
 #include <condition_variable>

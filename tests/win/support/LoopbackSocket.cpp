@@ -1,4 +1,4 @@
-#include "LoopbackSocket.h"
+#include "tests/win/support/LoopbackSocket.h"
 
 namespace vek::testing {
 

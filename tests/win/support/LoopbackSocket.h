@@ -1,7 +1,7 @@
 #pragma once
 // Sockets of a test on 127.0.0.1: Winsock started for an object's lifetime, and a socket on a
 // port that the system chose, which a test points the program at.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <string>
 

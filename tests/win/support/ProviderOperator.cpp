@@ -1,7 +1,7 @@
-#include "ProviderOperator.h"
+#include "tests/win/support/ProviderOperator.h"
 
-#include "CoreFixture.h"
-#include "PollUntil.h"
+#include "tests/win/support/CoreFixture.h"
+#include "tests/win/support/PollUntil.h"
 
 #include <windows.h>
 

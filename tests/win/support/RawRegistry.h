@@ -1,7 +1,7 @@
 #pragma once
 // Direct registry access for tests: values of any type and size, written and inspected without
 // the registry object under test.
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <optional>
 #include <string>

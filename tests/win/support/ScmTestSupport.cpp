@@ -1,11 +1,11 @@
-#include "ScmTestSupport.h"
+#include "tests/win/support/ScmTestSupport.h"
 
-#include "FileSystem.h"
-#include "PollUntil.h"
-#include "Registry.h"
-#include "ServiceActions.h"
-#include "VEKGlobals.h"
-#include "WinHandles.h"
+#include "Main/core/VEKGlobals.h"
+#include "classlib/FileSystem.h"
+#include "classlib/Registry.h"
+#include "classlib/WinHandles.h"
+#include "servicecontrol/ServiceActions.h"
+#include "tests/win/support/PollUntil.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Helpers of the tests against the real service control manager: the test service's program,
 // installed with a copy of the admin server in a folder whose name holds a blank, bounded waits for
 // the service's state, and a clean-up that removes whatever an action left behind.
-#include "Seams.h"
+#include "classlib/Seams.h"
 
 #include <string>
 #include <vector>

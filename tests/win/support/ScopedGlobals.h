@@ -2,7 +2,7 @@
 // Owners for what a test installs on the core: the program's Globals and a core object's main
 // window. Each puts back what was there before when it ends, also when a failed assertion has
 // left the test early, so that no later test meets a pointer to an object that is gone.
-#include "VEKGlobals.h"
+#include "Main/core/VEKGlobals.h"
 
 namespace vek::testing {
 

@@ -1,8 +1,8 @@
 // Screenshots of windows: under Wine, PrintWindow draws only a window's background, so what the
 // screen shows over the window's rectangle is copied, then saved as PNG through GDI+.
-#include "FormDriver.h"
+#include "tests/win/support/FormDriver.h"
 
-#include "WinHandles.h"
+#include "classlib/WinHandles.h"
 
 #include <gdiplus.h>
 

@@ -1,4 +1,4 @@
-#include "ServiceFakes.h"
+#include "tests/win/support/ServiceFakes.h"
 
 #include <cstring>
 

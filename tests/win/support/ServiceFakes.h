@@ -2,8 +2,8 @@
 // Scripted platform answers: the version, the access token (elevation and the user's SID), the
 // COM creation of the elevated road, and a recording sleep. Each fake is the seam for its
 // lifetime.
-#include "AdminManager.h"
-#include "Seams.h"
+#include "classlib/Seams.h"
+#include "servicecontrol/AdminManager.h"
 
 #include <cstddef>
 #include <deque>

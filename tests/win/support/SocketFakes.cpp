@@ -1,4 +1,4 @@
-#include "SocketFakes.h"
+#include "tests/win/support/SocketFakes.h"
 
 #include <ws2tcpip.h>
 

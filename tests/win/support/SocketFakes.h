@@ -2,7 +2,7 @@
 // The socket seams of the network code, recorded: the bind of a client socket to its local
 // address and the wait for a datagram; and the random source of the DNS query id. Each is
 // installed for its lifetime.
-#include "Seams.h"
+#include "classlib/Seams.h"
 
 #include <cstring>
 #include <string>

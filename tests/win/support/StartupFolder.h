@@ -1,7 +1,7 @@
 #pragma once
 // The user's Startup folder as the shell's "Shell Folders" key names it, changed for a test and
 // put back as it was when the test ends.
-#include "RawRegistry.h"
+#include "tests/win/support/RawRegistry.h"
 
 #include <optional>
 #include <string>
