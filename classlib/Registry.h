@@ -15,7 +15,6 @@ public:
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
 
-    HKEY RootKey() const { return root_; }
     // Closes the current key and switches the root.
     void SetRootKey(HKEY root);
 

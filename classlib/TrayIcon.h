@@ -34,12 +34,10 @@ public:
     std::function<void()> OnDblClick;
 
     void SetIcon(HICON icon);
-    const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint);
     // The menu shown on a right click, and the window its commands go to (WM_COMMAND, code 0).
     void SetPopupMenu(HMENU menu, HWND commandTarget);
 
-    bool Active() const { return active_; }
     // Activating adds the icon (retrying while refused); deactivating removes it.
     void SetActive(bool active);
     // Whether the notification area holds the icon now.

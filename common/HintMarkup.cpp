@@ -1,20 +1,12 @@
 #include "common/HintMarkup.h"
 
-#include <algorithm>
+#include "common/Ascii.h"
 
 namespace vek {
 namespace {
 
 // The longest tag the markup knows ("/b", "/i", "br").
 constexpr std::size_t kLongestTag = 2;
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-    });
-    return lower;
-}
 
 class MarkupReader {
 public:

@@ -1,5 +1,7 @@
 #include "common/HttpReplyReader.h"
 
+#include "common/Ascii.h"
+
 #include <limits>
 
 namespace vek {
@@ -74,20 +76,6 @@ private:
     std::string buffer_;
 };
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Without the blanks and tabs around it, as header values are read.
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -149,10 +137,10 @@ bool ReadHeaders(ReplyReader& reader, BodyFraming& framing) {
         }
         const std::string_view name = TrimBlanks(std::string_view(*line).substr(0, colon));
         const std::string_view value = TrimBlanks(std::string_view(*line).substr(colon + 1));
-        if (EqualsNoCase(name, "Transfer-Encoding")) {
+        if (EqualsIgnoringAsciiCase(name, "Transfer-Encoding")) {
             framing.transferEncoded = true;
-            framing.chunked = EqualsNoCase(LastCoding(value), "chunked");
-        } else if (EqualsNoCase(name, "Content-Length")) {
+            framing.chunked = EqualsIgnoringAsciiCase(LastCoding(value), "chunked");
+        } else if (EqualsIgnoringAsciiCase(name, "Content-Length")) {
             framing.contentLength = ParseSizeField(value, 10);
             framing.valid = framing.valid && framing.contentLength.has_value();
         }
@@ -243,13 +231,11 @@ std::optional<std::uint64_t> ParseSizeField(std::string_view digits, int base) {
     constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t value = 0;
     for (const char c : digits) {
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && LowerAscii(c) >= 'a' && LowerAscii(c) <= 'f')
-            digit = static_cast<unsigned>(LowerAscii(c) - 'a' + 10);
-        else
+        // A letter's value is 10 or more, which base 10 refuses.
+        const int digitValue = HexValue(c);
+        if (digitValue < 0 || digitValue >= base)
             return std::nullopt;
+        const auto digit = static_cast<unsigned>(digitValue);
         const auto b = static_cast<std::uint64_t>(base);
         value = value > (kMax - digit) / b ? kMax : value * b + digit;
     }

@@ -1,17 +1,9 @@
 #include "common/RequestLine.h"
 
+#include "common/Ascii.h"
+
 namespace vek {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // The byte a "%XX" at text[pos] stands for when unescaping turns it back: an unsafe byte or "%"
 // itself. -1 for every other "%" sequence and for text that is no "%XX".

@@ -1,12 +1,11 @@
 #include "common/SortedStringList.h"
 
+#include "common/Ascii.h"
+
 namespace vek {
 
 int AsciiCompareText(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
-    };
+    const auto fold = [](char c) { return static_cast<unsigned char>(LowerAscii(c)); };
     const std::size_t common = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < common; ++i) {
         const int difference = fold(a[i]) - fold(b[i]);

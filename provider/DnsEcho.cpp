@@ -1,5 +1,7 @@
 #include "provider/DnsEcho.h"
 
+#include "common/Ascii.h"
+
 namespace vek::provider {
 namespace {
 
@@ -37,10 +39,7 @@ std::optional<std::size_t> ReadQuestionName(std::string_view query, bool& isIp) 
             return std::nullopt;
         if (!name.empty())
             name += '.';
-        for (std::size_t i = 0; i < length; ++i) {
-            const char c = query[pos + i];
-            name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        }
+        name += LowerAscii(query.substr(pos, length));
         pos += length;
         if (name.size() > 255)
             return std::nullopt;

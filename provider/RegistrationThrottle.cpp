@@ -1,5 +1,7 @@
 #include "provider/RegistrationThrottle.h"
 
+#include "common/Ascii.h"
+
 #include <algorithm>
 
 namespace vek::provider {
@@ -8,13 +10,7 @@ namespace {
 constexpr std::size_t kOwnPeers = 8;
 constexpr int kLongestDoubling = 20;
 
-std::string AccountKey(std::string_view email) {
-    std::string key(email);
-    std::transform(key.begin(), key.end(), key.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return key;
-}
+std::string AccountKey(std::string_view email) { return LowerAscii(email); }
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "provider/RequestParser.h"
 
+#include "common/Ascii.h"
+
 #include <boost/beast/http/error.hpp>
 
 #include <algorithm>
@@ -21,13 +23,6 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 // A body must be framed by "chunked" as the last coding, applied once: anything else leaves
 // the body's end unknown (400), and a coding of no known name cannot be read at all (501).
 int TransferCodingRefusal(std::string_view list) {
@@ -40,14 +35,15 @@ int TransferCodingRefusal(std::string_view list) {
         const std::string_view coding = Trimmed(element.substr(0, element.find(';')));
         if (coding.empty())
             continue;
-        if (std::none_of(kKnownCodings.begin(), kKnownCodings.end(),
-                         [&](std::string_view known) { return SameLetters(coding, known); })) {
+        if (std::none_of(kKnownCodings.begin(), kKnownCodings.end(), [&](std::string_view known) {
+                return EqualsIgnoringAsciiCase(coding, known);
+            })) {
             return 501;
         }
-        chunked += SameLetters(coding, "chunked") ? 1 : 0;
+        chunked += EqualsIgnoringAsciiCase(coding, "chunked") ? 1 : 0;
         last = coding;
     }
-    return chunked == 1 && SameLetters(last, "chunked") ? 0 : 400;
+    return chunked == 1 && EqualsIgnoringAsciiCase(last, "chunked") ? 0 : 400;
 }
 
 // The length of the request target in the first bytes of a request, as far as they show it.

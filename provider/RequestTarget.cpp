@@ -1,31 +1,11 @@
 #include "provider/RequestTarget.h"
 
+#include "common/Ascii.h"
 #include "provider/Crypto.h"
 
 #include <algorithm>
 
 namespace vek::provider {
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-std::string ToLower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return out;
-}
-
-} // namespace
 
 std::optional<std::string> RequestTarget::Single(std::string_view name) const {
     const auto count = std::count_if(params.begin(), params.end(),
@@ -94,7 +74,7 @@ std::optional<SignedTarget> SplitSignedTarget(std::string_view target) {
 bool SignatureMatches(const SignedTarget& target, std::string_view clientKey) {
     if (clientKey.empty() || target.signedText.empty())
         return false;
-    return ConstantTimeEquals(HmacSha1Base64(ToLower(clientKey), target.signedText),
+    return ConstantTimeEquals(HmacSha1Base64(LowerAscii(clientKey), target.signedText),
                               target.signature);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The provider's servers the client talks to. The program uses the built-in set; in-process tests
-// hand the core another one.
+// The provider's servers the client talks to and the web hosts it links to. The program uses the
+// built-in set; in-process tests hand the core another one.
 #include "Main/core/EndpointConfig.h"
 
 #include <cstdint>
@@ -20,6 +20,10 @@ struct ProviderEndpoints {
     std::string DnsEcho1 = config::kDnsEcho1;
     std::string DnsEcho2 = config::kDnsEcho2;
     std::uint16_t DnsEchoPort = config::kDnsEchoPort;
+    // Hosts of the provider's web site and of the two outside web tools the client links to.
+    std::string WebSite = config::kWebSite;
+    std::string PortCheckTool = config::kPortCheckTool;
+    std::string OpenRelayTool = config::kOpenRelayTool;
 };
 
 } // namespace vek

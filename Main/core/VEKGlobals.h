@@ -34,6 +34,7 @@ struct TVEKGlobalsOptions {
 
 class TVEKGlobals {
 public:
+    // VEKGlobals.cpp: creation (the adapter query, the role's settings key and its log).
     explicit TVEKGlobals(TVEKGlobalsOptions options);
     ~TVEKGlobals();
     TVEKGlobals(const TVEKGlobals&) = delete;
@@ -46,18 +47,19 @@ public:
     std::string CurrentIP;
     // Tick count at the end of the last public-IP detection.
     std::uint32_t LastIPCheckTick = 0;
-    // The provider's servers (in-process tests hand the core another set).
+    // The provider's servers and web hosts (in-process tests hand the core another set).
     ProviderEndpoints Endpoints;
     // The desktop client's anti-freeze: blocking requests keep window messages flowing.
     bool KeepMessagesFlowing = false;
     // Names the update server reported missing: sorted, case-insensitive, no duplicates.
     SortedNameSet MissingHosts;
 
-    // Whether the role's settings key could be opened (the service role reports it when not).
+    // VEKGlobals.cpp: the role, and whether its settings key could be opened (the service role
+    // reports it when not).
     bool SettingsOpen() const { return Reg.HasCurrentKey(); }
     bool IsServiceRole() const;
 
-    // Settings.
+    // VEKGlobalsSettings.cpp: the settings.
     void SetCurrentIP(const std::string& value);
     std::string GetCID();
     void SetCID(const std::string& value);
@@ -86,43 +88,44 @@ public:
     std::string GetLocalAppDataFolder();
     std::string GetShellFolder(const std::string& name);
 
-    // Log.
+    // VEKGlobalsLog.cpp: the log.
     void Log(const std::string& text, bool showStatus);
     void TrimLog();
     void LogTrimTimerTimer();
     bool LogOpen() const { return LogStream.IsOpen(); }
 
-    // Signing and encodings.
+    // VEKGlobalsSigning.cpp: signing and encodings.
     std::string SignURL(const std::string& url);
     std::string HMACSign(const std::string& data, const std::string& key);
     std::string URLEncode(const std::string& text);
     std::string Base64Encode(const std::string& data);
     std::string Base64Decode(const std::string& text);
 
-    // Local adapters and the private-address test.
+    // VEKGlobalsAdapters.cpp: local adapters and the private-address test.
     bool AdaptersAvailable() const { return getAdaptersInfo_ != nullptr; }
     const std::vector<std::string>& GetAdapterList(bool withNames);
     std::int32_t GetAdapter();
     void SetAdapter(std::int32_t value);
     bool IsPrivateIP(const std::string& ip);
 
-    // HTTP GET and unregistration; public-IP detection.
+    // VEKGlobalsHttp.cpp: HTTP GET and unregistration.
     std::string HttpGet(const std::string& url, const std::string& boundIP, bool useSSL);
     std::string GetOSVersion();
     void Unregister();
+    // VEKGlobalsRemoteIP.cpp: public-IP detection.
     std::string GetRemoteIP(const std::string& boundIP);
 
-    // Missing hosts and the update-list summary on the main window. The missing names' hint is
-    // joined once the handler that added them returns to the message loop, so the names of one
-    // reply are joined once (a first name shows at once).
+    // VEKGlobalsMissingHosts.cpp: missing hosts and the update-list summary on the main window.
+    // The missing names' hint is joined once the handler that added them returns to the message
+    // loop, so the names of one reply are joined once (a first name shows at once).
     void AddMissingHost(const std::string& name);
     void ClearMissingHosts();
     void SetUpdateList(const std::string& value);
     std::string GetUpdateListWithoutMissing();
 
-    // The Windows service: whether it is installed, and its installation and control. The front
-    // ends act in the process up to Windows major version 5 and through the elevated admin
-    // server from 6 on; ServiceControl returns 1 on success, 0 on failure.
+    // VEKGlobalsService.cpp: whether the Windows service is installed, and its installation and
+    // control. The front ends act in the process up to Windows major version 5 and through the
+    // elevated admin server from 6 on; ServiceControl returns 1 on success, 0 on failure.
     bool IsServiceInstalled();
     bool IsWinNT();
     bool InstallService();
@@ -132,9 +135,12 @@ public:
     bool ElevatedServiceControl(LONG action, const std::string& commandLine);
 
 private:
+    // VEKGlobals.cpp.
     void OpenSettings();
+    // VEKGlobalsLog.cpp.
     void StartLogging();
     bool OpenRoleLog();
+    // VEKGlobalsAdapters.cpp.
     void ProbeAdapterApi();
     void AddAdapterQueryItems(bool withNames);
 
@@ -147,7 +153,7 @@ private:
     std::unique_ptr<TTimer> LogTrimTimer;
     // The settings key, open for the whole run.
     TRegistry Reg;
-    // Sets the missing names' hint on the main window.
+    // VEKGlobalsMissingHosts.cpp: sets the missing names' hint on the main window.
     void ShowMissingHostsHint();
     TPostedCall missingHostsHint_{[this] { ShowMissingHostsHint(); }};
 };

@@ -4,6 +4,7 @@
 
 #include "Main/core/ShellFolders.h"
 #include "classlib/ClassLibError.h"
+#include "common/Ascii.h"
 
 #include <shlobj.h>
 
@@ -13,15 +14,6 @@ namespace {
 constexpr std::int32_t kRemoteIntervalFloor = 300000;
 
 bool HasFlagOnly(const std::string& decoded) { return decoded.size() <= 1; }
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
 
 } // namespace
 

@@ -1,7 +1,5 @@
 #include "Main/core/WebSite.h"
 
-#include "Main/core/EndpointConfig.h"
-
 namespace vek {
 namespace {
 
@@ -11,10 +9,16 @@ std::string HttpAddress(std::string_view host, std::string_view path) {
 
 } // namespace
 
-std::string WebSiteUrl(std::string_view path) { return HttpAddress(config::kWebSite, path); }
+std::string WebSiteUrl(const ProviderEndpoints& endpoints, std::string_view path) {
+    return HttpAddress(endpoints.WebSite, path);
+}
 
-std::string PortCheckToolUrl() { return HttpAddress(config::kPortCheckTool, ""); }
+std::string PortCheckToolUrl(const ProviderEndpoints& endpoints) {
+    return HttpAddress(endpoints.PortCheckTool, "");
+}
 
-std::string OpenRelayToolUrl() { return HttpAddress(config::kOpenRelayTool, ""); }
+std::string OpenRelayToolUrl(const ProviderEndpoints& endpoints) {
+    return HttpAddress(endpoints.OpenRelayTool, "");
+}
 
 } // namespace vek

@@ -14,8 +14,9 @@ void TVEK::Button1Click() {
     if (!PassHostListGate(TForm::Handle())) {
         return;
     }
-    THostSelect dialog(TForm::Handle(),
-                       [this](const std::string& page) { OpenLink(WebSiteUrl(page)); });
+    THostSelect dialog(TForm::Handle(), [this](const std::string& page) {
+        OpenLink(WebSiteUrl(Globals->Endpoints, page));
+    });
     if (dialog.ShowModal() != mrOk) {
         return;
     }

@@ -35,14 +35,15 @@ void TVEK::RegisterMenuActions() {
     // The service keeps its log in a folder of the machine, not in LogPath.
     OnCommand(IDM_VEK_BACKGROUNDSERVICELOG1,
               [this] { OpenLog(QuotedIfBlank(ServiceLogFolder() + kServiceLogFileName)); });
+    const ProviderEndpoints& endpoints = Globals->Endpoints;
     const std::pair<int, std::string> links[] = {
-        {IDM_VEK_GETTINGSTARTED1, WebSiteUrl("getting_started.php")},
-        {IDM_VEK_SUPPORT1, WebSiteUrl("support/")},
-        {IDM_VEK_ERMSOFSERVICE1, WebSiteUrl("legal/tos.php")},
-        {IDM_VEK_DOMAINREGISTRATIONSEARCH1, WebSiteUrl("domain-search.php")},
-        {IDC_VEK_IMAGE1, WebSiteUrl("")},
-        {IDM_VEK_OPENPORTCHECKTOOL1, PortCheckToolUrl()},
-        {IDM_VEK_CHECKANOPENRELAY1, OpenRelayToolUrl()},
+        {IDM_VEK_GETTINGSTARTED1, WebSiteUrl(endpoints, "getting_started.php")},
+        {IDM_VEK_SUPPORT1, WebSiteUrl(endpoints, "support/")},
+        {IDM_VEK_ERMSOFSERVICE1, WebSiteUrl(endpoints, "legal/tos.php")},
+        {IDM_VEK_DOMAINREGISTRATIONSEARCH1, WebSiteUrl(endpoints, "domain-search.php")},
+        {IDC_VEK_IMAGE1, WebSiteUrl(endpoints, "")},
+        {IDM_VEK_OPENPORTCHECKTOOL1, PortCheckToolUrl(endpoints)},
+        {IDM_VEK_CHECKANOPENRELAY1, OpenRelayToolUrl(endpoints)},
     };
     for (const auto& [id, url] : links) {
         OnCommand(id, [this, url] { OpenLink(url); });

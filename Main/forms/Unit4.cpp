@@ -1,6 +1,7 @@
 // The account dialog's look and its idle, busy and error states; its links and their hover.
 #include "Main/forms/Unit4.h"
 
+#include "Main/core/VEKGlobals.h"
 #include "Main/core/WebSite.h"
 #include "Main/res/ControlIds.h"
 #include "classlib/AutoSizeLabel.h"
@@ -117,11 +118,11 @@ void TUserPass::Edit1Change() {
                                      !ControlText("Edit2").empty());
 }
 
-void TUserPass::Image1Click() { OpenLink(WebSiteUrl("")); }
+void TUserPass::Image1Click() { OpenLink(WebSiteUrl(Globals->Endpoints, "")); }
 
-void TUserPass::Label4Click() { OpenLink(WebSiteUrl("newUser.php")); }
+void TUserPass::Label4Click() { OpenLink(WebSiteUrl(Globals->Endpoints, "newUser.php")); }
 
-void TUserPass::Label6Click() { OpenLink(WebSiteUrl("forgotPw.php")); }
+void TUserPass::Label6Click() { OpenLink(WebSiteUrl(Globals->Endpoints, "forgotPw.php")); }
 
 void TUserPass::OpenLink(const std::string& url) {
     pvlUrl1.Url = url;

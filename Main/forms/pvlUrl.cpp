@@ -4,9 +4,9 @@
 #include "classlib/ClassLibError.h"
 #include "classlib/UiSeams.h"
 #include "classlib/WinHandles.h"
+#include "common/Ascii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 #include <vector>
 
@@ -32,10 +32,7 @@ bool IsAddressCharacter(char c) {
 }
 
 bool StartsWithInAnyCase(std::string_view text, std::string_view start) {
-    return text.size() >= start.size() &&
-           std::equal(start.begin(), start.end(), text.begin(), [](char a, char b) {
-               return a == static_cast<char>(std::tolower(static_cast<unsigned char>(b)));
-           });
+    return EqualsIgnoringAsciiCase(text.substr(0, start.size()), start);
 }
 
 // Only web addresses reach the browser: a link a reply carries could otherwise open a file, a

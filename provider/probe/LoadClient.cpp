@@ -1,5 +1,7 @@
 #include "provider/probe/LoadClient.h"
 
+#include "common/Ascii.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -52,9 +54,7 @@ std::optional<ParsedReply> ParseReply(const std::string& received) {
     const auto headerEnd = received.find("\r\n\r\n");
     if (headerEnd == std::string::npos || received.size() < 12)
         return std::nullopt;
-    std::string head = received.substr(0, headerEnd);
-    std::transform(head.begin(), head.end(), head.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string head = LowerAscii(received.substr(0, headerEnd));
     std::size_t length = 0;
     if (const auto field = head.find("\r\ncontent-length:"); field != std::string::npos)
         length = std::stoul(head.substr(field + 17));
