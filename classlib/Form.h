@@ -87,17 +87,24 @@ public:
     const char* Name() const { return layout_.name; }
     HWND Handle() const { return handle_; }
 
-    // The control or menu item with this component name; an unknown name is an error.
+    // A control of the form by its id from Main/res/ControlIds.h: the product's one way to name
+    // a control, so that a misspelt name does not compile.
+    HWND Control(int id) const;
+    std::string ControlText(int id) const;
+    void SetControlText(int id, const std::string& text);
+    void SetControlEnabled(int id, bool enabled);
+    void SetControlVisible(int id, bool visible);
+    PixelRect ControlPlace(int id) const;
+    void SetControlPlace(int id, const PixelRect& place);
+
+    // By component name, for the tests' fixture, which finds controls and menu items as the
+    // form's control table names them; product code names them by id. An unknown name is an
+    // error; NameOf is empty for an id the table does not name.
     int IdOf(std::string_view name) const;
-    // The component name of an id; empty when the form has none of that id.
     std::string_view NameOf(int id) const;
-    HWND Control(std::string_view name) const;
-    std::string ControlText(std::string_view name) const;
-    void SetControlText(std::string_view name, const std::string& text);
-    void SetControlEnabled(std::string_view name, bool enabled);
-    void SetControlVisible(std::string_view name, bool visible);
-    PixelRect ControlPlace(std::string_view name) const;
-    void SetControlPlace(std::string_view name, const PixelRect& place);
+    HWND Control(std::string_view name) const { return Control(IdOf(name)); }
+    std::string ControlText(std::string_view name) const { return ControlText(IdOf(name)); }
+    PixelRect ControlPlace(std::string_view name) const { return ControlPlace(IdOf(name)); }
 
     bool Visible() const;
     void Show();

@@ -58,8 +58,8 @@ private:
     void Register(const TRegistration& registration);
     void OpenLink(const std::string& url);
     void SetLinkLook(int label, bool underlined);
-    void PlaceAfter(const char* label, const char* before);
-    void MoveLeft(const char* label, int left);
+    void PlaceAfter(int label, int before);
+    void MoveLeft(int label, int left);
     LRESULT EraseBackground(HDC dc);
     LRESULT DrawAnimation(const DRAWITEMSTRUCT& item);
 
