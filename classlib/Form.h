@@ -118,7 +118,6 @@ public:
     int ShowModal();
     int ModalResult() const { return modalResult_; }
     void SetModalResult(int result) { modalResult_ = result; }
-    bool IsModal() const { return modal_; }
     bool EndedOnQuit() const { return endedOnQuit_; }
 
 protected:

@@ -78,9 +78,6 @@ public:
     HMENU PopupMenu1() const { return ::GetSubMenu(popupMenu_.get(), 0); }
     // The hint window of the info pictures and the summary labels.
     const THintWindow& HintWindow() const { return hintWindow_; }
-    // The hidden application window: it owns the main window while its taskbar button is off,
-    // and the dialogs made without an owner.
-    HWND ApplicationWindow() const { return applicationWindow_.get(); }
 
     TTimer NextIPWatchTimer;
     TTimer Startup;
@@ -179,6 +176,8 @@ private:
     double NextCheckTime = 0;
     UniqueImageList ImageList1;
     UniqueMenu popupMenu_;
+    // The hidden application window: it owns the main window while its taskbar button is off,
+    // and the dialogs made without an owner.
     UniqueWindow applicationWindow_;
     THintWindow hintWindow_;
     TFittedCaption buttonCaptions_[3];

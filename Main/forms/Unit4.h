@@ -37,8 +37,6 @@ public:
 
     // Whether the registration request is under way.
     bool Busy() const { return busy_; }
-    // The frame the busy animation shows.
-    int AnimationFrame() const { return frame_; }
 
     TpvlUrl pvlUrl1;
 
