@@ -5,17 +5,33 @@
 // - handlers are members registered per message, per command id and notification code, and per
 //   control message; each runs inside the handler boundary (HandlerBoundary.h): commands and
 //   handlers registered as user actions show an error, every other handler only logs it;
-// - controls are found by their component names; where the form's control table fixes a place in
-//   pixels, the control is put there when the window is made (dialog units do not map onto
-//   pixels exactly);
+// - product code names controls and menu items by their ids (Main/res/ControlIds.h), so that a
+//   misspelt name does not compile; the tests' fixture (tests/win/support/FormDriver.h) finds
+//   them by the component names of the form's control table;
+// - where the control table fixes a place in pixels, the control is put there when the window is
+//   made (dialog units do not map onto pixels exactly);
 // - a form is shown modelessly (Show, Hide) or modally (ShowModal, ended by ModalResult).
+//
+// A form reaches the client core through Globals (Main/core/VEKGlobals.h), and what a test must
+// answer (message boxes, program starts, the clipboard, the notification area) through the seams
+// of UiSeams.h. While the main window lives, a blocking request of the core (Globals->HttpGet,
+// the public-IP check) keeps messages flowing (the anti-freeze, AntiFreeze.h): timers, menu
+// commands and other handlers of every form run before it returns. The handler that made it may
+// find its form and Globals changed, and keeps its own controls from starting it again (the
+// account dialog disables them while it registers).
+//
+// Handlers are registered before CreateWindowFromTemplate: the window is sent messages while it
+// is made. The one exception is the host selection's minimum size (WM_GETMINMAXINFO, Unit2.cpp),
+// registered after it, so that the dialog is made at its designed client size; where the system's
+// frames are thinner than designed, it then grows to the minimum about the same centre.
 //
 // A new window takes these files, in this order:
 // 1. Main/res/ControlIds.h: the template's id and one id per control and menu item;
 // 2. Main/res/Forms.rc: its DIALOGEX template (and MENUEX where it has a menu);
 // 3. Main/forms/UnitN.h and UnitN.cpp: the TForm subclass with its handlers, and UnitNLayout.cpp:
-//    the control table (id, component name, pixel place) and the TFormLayout;
-// 4. Main/CMakeLists.txt: both sources in the vek_forms library;
+//    the control table (id, component name, pixel place) and the TFormLayout; a window not named
+//    UnitN (PasswordPrompt) keeps its control table and TFormLayout at the top of its own .cpp;
+// 4. Main/forms/CMakeLists.txt: its sources in the vek_forms library;
 // 5. tests/win/forms/<Name>Test.cpp, added with vek_window_test in that folder's CMakeLists.txt:
 //    the window driven through FormDriver, with a screenshot saved under build/win/screenshots.
 #include "classlib/Seams.h"
