@@ -411,35 +411,35 @@ std::string_view TForm::NameOf(int id) const {
     return {};
 }
 
-HWND TForm::Control(std::string_view name) const { return ::GetDlgItem(handle_, IdOf(name)); }
+HWND TForm::Control(int id) const { return ::GetDlgItem(handle_, id); }
 
-std::string TForm::ControlText(std::string_view name) const {
-    HWND control = Control(name);
+std::string TForm::ControlText(int id) const {
+    HWND control = Control(id);
     std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
     text.resize(static_cast<std::size_t>(
         ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
-void TForm::SetControlText(std::string_view name, const std::string& text) {
-    ::SetWindowTextA(Control(name), text.c_str());
+void TForm::SetControlText(int id, const std::string& text) {
+    ::SetWindowTextA(Control(id), text.c_str());
 }
 
-void TForm::SetControlEnabled(std::string_view name, bool enabled) {
-    ::EnableWindow(Control(name), enabled ? TRUE : FALSE);
+void TForm::SetControlEnabled(int id, bool enabled) {
+    ::EnableWindow(Control(id), enabled ? TRUE : FALSE);
 }
 
-void TForm::SetControlVisible(std::string_view name, bool visible) {
-    ::ShowWindow(Control(name), visible ? SW_SHOW : SW_HIDE);
+void TForm::SetControlVisible(int id, bool visible) {
+    ::ShowWindow(Control(id), visible ? SW_SHOW : SW_HIDE);
 }
 
-PixelRect TForm::ControlPlace(std::string_view name) const {
-    const RECT place = WindowRectIn(Control(name), handle_);
+PixelRect TForm::ControlPlace(int id) const {
+    const RECT place = WindowRectIn(Control(id), handle_);
     return {place.left, place.top, place.right - place.left, place.bottom - place.top};
 }
 
-void TForm::SetControlPlace(std::string_view name, const PixelRect& place) {
-    ::SetWindowPos(Control(name), nullptr, place.left, place.top, place.width, place.height,
+void TForm::SetControlPlace(int id, const PixelRect& place) {
+    ::SetWindowPos(Control(id), nullptr, place.left, place.top, place.width, place.height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -5,17 +5,33 @@
 // - handlers are members registered per message, per command id and notification code, and per
 //   control message; each runs inside the handler boundary (HandlerBoundary.h): commands and
 //   handlers registered as user actions show an error, every other handler only logs it;
-// - controls are found by their component names; where the form's control table fixes a place in
-//   pixels, the control is put there when the window is made (dialog units do not map onto
-//   pixels exactly);
+// - product code names controls and menu items by their ids (Main/res/ControlIds.h), so that a
+//   misspelt name does not compile; the tests' fixture (tests/win/support/FormDriver.h) finds
+//   them by the component names of the form's control table;
+// - where the control table fixes a place in pixels, the control is put there when the window is
+//   made (dialog units do not map onto pixels exactly);
 // - a form is shown modelessly (Show, Hide) or modally (ShowModal, ended by ModalResult).
+//
+// A form reaches the client core through Globals (Main/core/VEKGlobals.h), and what a test must
+// answer (message boxes, program starts, the clipboard, the notification area) through the seams
+// of UiSeams.h. While the main window lives, a blocking request of the core (Globals->HttpGet,
+// the public-IP check) keeps messages flowing (the anti-freeze, AntiFreeze.h): timers, menu
+// commands and other handlers of every form run before it returns. The handler that made it may
+// find its form and Globals changed, and keeps its own controls from starting it again (the
+// account dialog disables them while it registers).
+//
+// Handlers are registered before CreateWindowFromTemplate: the window is sent messages while it
+// is made. The one exception is the host selection's minimum size (WM_GETMINMAXINFO, Unit2.cpp),
+// registered after it, so that the dialog is made at its designed client size; where the system's
+// frames are thinner than designed, it then grows to the minimum about the same centre.
 //
 // A new window takes these files, in this order:
 // 1. Main/res/ControlIds.h: the template's id and one id per control and menu item;
 // 2. Main/res/Forms.rc: its DIALOGEX template (and MENUEX where it has a menu);
 // 3. Main/forms/UnitN.h and UnitN.cpp: the TForm subclass with its handlers, and UnitNLayout.cpp:
-//    the control table (id, component name, pixel place) and the TFormLayout;
-// 4. Main/CMakeLists.txt: both sources in the vek_forms library;
+//    the control table (id, component name, pixel place) and the TFormLayout; a window not named
+//    UnitN (PasswordPrompt) keeps its control table and TFormLayout at the top of its own .cpp;
+// 4. Main/forms/CMakeLists.txt: its sources in the vek_forms library;
 // 5. tests/win/forms/<Name>Test.cpp, added with vek_window_test in that folder's CMakeLists.txt:
 //    the window driven through FormDriver, with a screenshot saved under build/win/screenshots.
 #include "classlib/Seams.h"
@@ -87,17 +103,24 @@ public:
     const char* Name() const { return layout_.name; }
     HWND Handle() const { return handle_; }
 
-    // The control or menu item with this component name; an unknown name is an error.
+    // A control of the form by its id from Main/res/ControlIds.h: the product's one way to name
+    // a control, so that a misspelt name does not compile.
+    HWND Control(int id) const;
+    std::string ControlText(int id) const;
+    void SetControlText(int id, const std::string& text);
+    void SetControlEnabled(int id, bool enabled);
+    void SetControlVisible(int id, bool visible);
+    PixelRect ControlPlace(int id) const;
+    void SetControlPlace(int id, const PixelRect& place);
+
+    // By component name, for the tests' fixture, which finds controls and menu items as the
+    // form's control table names them; product code names them by id. An unknown name is an
+    // error; NameOf is empty for an id the table does not name.
     int IdOf(std::string_view name) const;
-    // The component name of an id; empty when the form has none of that id.
     std::string_view NameOf(int id) const;
-    HWND Control(std::string_view name) const;
-    std::string ControlText(std::string_view name) const;
-    void SetControlText(std::string_view name, const std::string& text);
-    void SetControlEnabled(std::string_view name, bool enabled);
-    void SetControlVisible(std::string_view name, bool visible);
-    PixelRect ControlPlace(std::string_view name) const;
-    void SetControlPlace(std::string_view name, const PixelRect& place);
+    HWND Control(std::string_view name) const { return Control(IdOf(name)); }
+    std::string ControlText(std::string_view name) const { return ControlText(IdOf(name)); }
+    PixelRect ControlPlace(std::string_view name) const { return ControlPlace(IdOf(name)); }
 
     bool Visible() const;
     void Show();
@@ -111,7 +134,6 @@ public:
     int ShowModal();
     int ModalResult() const { return modalResult_; }
     void SetModalResult(int result) { modalResult_ = result; }
-    bool IsModal() const { return modal_; }
     bool EndedOnQuit() const { return endedOnQuit_; }
 
 protected:

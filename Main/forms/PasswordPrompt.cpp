@@ -63,25 +63,28 @@ TPasswordPrompt::TPasswordPrompt(HWND owner, const std::string& title, const std
 void TPasswordPrompt::FormCreate(const std::string& title, const std::string& prompt,
                                  const std::string& value) {
     ::SetWindowTextA(Handle(), title.c_str());
-    SetControlText("Label1", prompt);
-    SetControlText("Edit1", value);
-    ::SendMessageA(Control("Edit1"), EM_SETPASSWORDCHAR, '*', 0);
+    SetControlText(IDC_PASSWORDPROMPT_LABEL1, prompt);
+    SetControlText(IDC_PASSWORDPROMPT_EDIT1, value);
+    ::SendMessageA(Control(IDC_PASSWORDPROMPT_EDIT1), EM_SETPASSWORDCHAR, '*', 0);
     // The dialog is as high as the prompt's lines.
-    const int promptHeight = PromptHeight(Control("Label1"), prompt);
+    const int promptHeight = PromptHeight(Control(IDC_PASSWORDPROMPT_LABEL1), prompt);
     const int shrink = kPromptHeight - promptHeight;
-    PixelRect label = ControlPlace("Label1");
+    PixelRect label = ControlPlace(IDC_PASSWORDPROMPT_LABEL1);
     label.height = promptHeight;
-    SetControlPlace("Label1", label);
-    for (const char* name : {"Edit1", "Button1", "Button2"}) {
-        PixelRect place = ControlPlace(name);
+    SetControlPlace(IDC_PASSWORDPROMPT_LABEL1, label);
+    for (const int id :
+         {IDC_PASSWORDPROMPT_EDIT1, IDC_PASSWORDPROMPT_BUTTON1, IDC_PASSWORDPROMPT_BUTTON2}) {
+        PixelRect place = ControlPlace(id);
         place.top -= shrink;
-        SetControlPlace(name, place);
+        SetControlPlace(id, place);
     }
     RECT frame{};
     ::GetWindowRect(Handle(), &frame);
     ::SetWindowPos(Handle(), nullptr, frame.left, frame.top + shrink / 2, frame.right - frame.left,
                    frame.bottom - frame.top - shrink, SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+std::string TPasswordPrompt::Entered() const { return ControlText(IDC_PASSWORDPROMPT_EDIT1); }
 
 bool InputPassword(HWND owner, const std::string& title, const std::string& prompt,
                    std::string& value) {

@@ -16,7 +16,7 @@ public:
     TPasswordPrompt(HWND owner, const std::string& title, const std::string& prompt,
                     const std::string& value);
 
-    std::string Entered() const { return ControlText("Edit1"); }
+    std::string Entered() const;
 
 private:
     void FormCreate(const std::string& title, const std::string& prompt, const std::string& value);

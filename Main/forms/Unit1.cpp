@@ -106,7 +106,7 @@ void TVEK::FormCreate() {
     MakeLook();
     NoticeList.clear();
     ::SetWindowTextA(TForm::Handle(), kMainWindowCaption);
-    SetControlText("Label10", "");
+    SetControlText(IDC_VEK_LABEL10, "");
     // Closing is false from the window's construction on, and nothing clears it once set: the end
     // of the session may already have been announced while the tray icon was being added (a call
     // that lets messages of other threads in).

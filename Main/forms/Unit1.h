@@ -22,7 +22,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <string_view>
 
 namespace vek {
 
@@ -73,15 +72,12 @@ public:
                            const std::string& description, const std::string& arguments,
                            const std::string& iconFile, int iconIndex);
 
-    // Enables or disables a menu item of either menu by its component name.
-    void SetMenuItemEnabled(std::string_view name, bool enabled);
+    // Enables or disables a menu item of either menu by its id.
+    void SetMenuItemEnabled(int id, bool enabled);
     // The tray icon's menu.
     HMENU PopupMenu1() const { return ::GetSubMenu(popupMenu_.get(), 0); }
     // The hint window of the info pictures and the summary labels.
     const THintWindow& HintWindow() const { return hintWindow_; }
-    // The hidden application window: it owns the main window while its taskbar button is off,
-    // and the dialogs made without an owner.
-    HWND ApplicationWindow() const { return applicationWindow_.get(); }
 
     TTimer NextIPWatchTimer;
     TTimer Startup;
@@ -134,7 +130,7 @@ private:
     void UpdatesCounted(int good) override;
     void NextIPWatchTimerTimer();
     // A label's caption, the label sized to it.
-    void SetLabelText(std::string_view name, const std::string& text);
+    void SetLabelText(int id, const std::string& text);
     void SetCopyIPAddressEnabled(bool enabled);
 
     // Unit1Notices.cpp: the notice fetch.
@@ -180,6 +176,8 @@ private:
     double NextCheckTime = 0;
     UniqueImageList ImageList1;
     UniqueMenu popupMenu_;
+    // The hidden application window: it owns the main window while its taskbar button is off,
+    // and the dialogs made without an owner.
     UniqueWindow applicationWindow_;
     THintWindow hintWindow_;
     TFittedCaption buttonCaptions_[3];

@@ -4,6 +4,7 @@
 
 #include "Main/core/VEKGlobals.h"
 #include "Main/forms/Unit4.h"
+#include "Main/res/ControlIds.h"
 #include "classlib/UiSeams.h"
 
 namespace vek {
@@ -23,8 +24,8 @@ bool TVEK::RunFirstRun() {
     // Made without an owner: the hidden application window owns it.
     TUserPass dialog(applicationWindow_.get());
     do {
-        dialog.SetControlText("Edit1", "");
-        dialog.SetControlText("Edit2", "");
+        dialog.SetControlText(IDC_USERPASS_EDIT1, "");
+        dialog.SetControlText(IDC_USERPASS_EDIT2, "");
         const int result = dialog.ShowModal();
         if (dialog.EndedOnQuit() || TForm::Handle() == nullptr) {
             EndProgram();
@@ -38,7 +39,7 @@ bool TVEK::RunFirstRun() {
         }
     } while (Globals->GetCID().empty());
     // Host selection opens as soon as the message loop runs: "Select Hosts" is clicked.
-    HWND selectHosts = Control("Button1");
+    HWND selectHosts = Control(IDC_VEK_BUTTON1);
     ::PostMessageA(selectHosts, WM_LBUTTONDOWN, 0, 0);
     ::PostMessageA(selectHosts, WM_LBUTTONUP, 0, 0);
     return true;

@@ -4,6 +4,7 @@
 #include "Main/forms/Unit1.h"
 
 #include "Main/core/VEKGlobals.h"
+#include "Main/res/ControlIds.h"
 #include "classlib/AutoSizeLabel.h"
 #include "classlib/Locale.h"
 #include "classlib/MessagePump.h"
@@ -19,14 +20,14 @@ constexpr double kMillisecondsPerDay = 86400000.0;
 
 } // namespace
 
-void TVEK::SetLabelText(std::string_view name, const std::string& text) {
-    SetControlText(name, text);
-    FitLabelToCaption(Control(name));
+void TVEK::SetLabelText(int id, const std::string& text) {
+    SetControlText(id, text);
+    FitLabelToCaption(Control(id));
 }
 
 void TVEK::SetCopyIPAddressEnabled(bool enabled) {
-    SetMenuItemEnabled("CopyIPAddress1", enabled);
-    SetMenuItemEnabled("CopyIPAddress2", enabled);
+    SetMenuItemEnabled(IDM_VEK_COPYIPADDRESS1, enabled);
+    SetMenuItemEnabled(IDM_VEK_COPYIPADDRESS2, enabled);
 }
 
 void TVEK::Log(const std::string& text, bool statusEcho) { Globals->Log(text, statusEcho); }
@@ -41,7 +42,7 @@ void TVEK::WatchScheduled(bool, UINT interval) {
 void TVEK::AddressStillLocal() { SetLightImage(StatusLight::JvImageSquare1, LightGood); }
 
 void TVEK::CheckStarting() {
-    SetLabelText("Label1", "IP: Checking...");
+    SetLabelText(IDC_VEK_LABEL1, "IP: Checking...");
     SetLightImage(StatusLight::JvImageSquare1, LightNeutral);
     // The caption is painted before the request blocks.
     ProcessMessages();
@@ -51,7 +52,7 @@ void TVEK::CheckStarting() {
 void TVEK::CheckFailed() {
     Log("IP Server did not respond with valid response", true);
     JvTrayIcon1.SetHint("Tarvo: IP Unknown");
-    SetLabelText("Label1", "IP: Error connecting to server");
+    SetLabelText(IDC_VEK_LABEL1, "IP: Error connecting to server");
     SetCopyIPAddressEnabled(false);
     SetLightImage(StatusLight::JvImageSquare1, LightFault);
 }
@@ -61,10 +62,10 @@ void TVEK::AddressFound(const std::string& address, bool local) {
     SetLightImage(StatusLight::JvImageSquare1, LightGood);
     JvTrayIcon1.SetHint("Tarvo: " + address);
     if (local) {
-        SetLabelText("Label1", "IP: " + address + " (Local)");
+        SetLabelText(IDC_VEK_LABEL1, "IP: " + address + " (Local)");
         Log("Local IP Found: " + address, true);
     } else {
-        SetLabelText("Label1", "IP: " + address + " (Router/NAT)");
+        SetLabelText(IDC_VEK_LABEL1, "IP: " + address + " (Router/NAT)");
         Log("Remote IP Found: " + address, true);
     }
 }
@@ -111,7 +112,7 @@ void TVEK::UpdatesCounted(int good) {
 // since, as the difference is taken without sign.
 void TVEK::NextIPWatchTimerTimer() {
     if (!InternalIPWatcher().Enabled() && !ExternalIPWatcher().Enabled()) {
-        SetLabelText("Label10", "Next Check: Disabled");
+        SetLabelText(IDC_VEK_LABEL10, "Next Check: Disabled");
         return;
     }
     const double now = Now();
@@ -131,7 +132,7 @@ void TVEK::NextIPWatchTimerTimer() {
         remaining = "Executing...";
         SetLightImage(StatusLight::JvImageSquare1, LightNeutral);
     }
-    SetLabelText("Label10", "Next Check: " + remaining);
+    SetLabelText(IDC_VEK_LABEL10, "Next Check: " + remaining);
 }
 
 } // namespace vek

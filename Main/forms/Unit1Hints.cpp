@@ -35,11 +35,11 @@ void TVEK::RegisterHints() {
 
 void TVEK::HintOnHover(int id, std::function<std::string()> hint) {
     OnControlMessage(id, WM_MOUSEMOVE, [this, id, hint](WPARAM, LPARAM) {
-        hintWindow_.MouseOver(::GetDlgItem(TForm::Handle(), id), hint());
+        hintWindow_.MouseOver(Control(id), hint());
         return std::nullopt;
     });
     OnControlMessage(id, WM_MOUSELEAVE, [this, id](WPARAM, LPARAM) {
-        hintWindow_.MouseLeft(::GetDlgItem(TForm::Handle(), id));
+        hintWindow_.MouseLeft(Control(id));
         return std::nullopt;
     });
 }

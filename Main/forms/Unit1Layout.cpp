@@ -89,9 +89,8 @@ void TVEK::FitButtonCaptions() {
     HFONT font = reinterpret_cast<HFONT>(::SendMessageA(TForm::Handle(), WM_GETFONT, 0, 0));
     const int buttons[] = {IDC_VEK_BUTTON4, IDC_VEK_BUTTON1, IDC_VEK_BUTTON7};
     for (std::size_t at = 0; at < std::size(buttons); ++at) {
-        const std::string_view name = NameOf(buttons[at]);
-        buttonCaptions_[at].Fit(Control(name), font,
-                                ControlPlace(name).width - 2 * kCaptionClearance);
+        buttonCaptions_[at].Fit(Control(buttons[at]), font,
+                                ControlPlace(buttons[at]).width - 2 * kCaptionClearance);
     }
 }
 

@@ -50,11 +50,10 @@ void TVEK::RegisterMenuActions() {
     }
 }
 
-void TVEK::SetMenuItemEnabled(std::string_view name, bool enabled) {
-    const UINT id = static_cast<UINT>(IdOf(name));
+void TVEK::SetMenuItemEnabled(int id, bool enabled) {
     const UINT state = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
-    ::EnableMenuItem(::GetMenu(TForm::Handle()), id, state);
-    ::EnableMenuItem(PopupMenu1(), id, state);
+    ::EnableMenuItem(::GetMenu(TForm::Handle()), static_cast<UINT>(id), state);
+    ::EnableMenuItem(PopupMenu1(), static_cast<UINT>(id), state);
 }
 
 void TVEK::OpenLink(const std::string& url) {

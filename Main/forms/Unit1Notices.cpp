@@ -12,6 +12,7 @@
 #include "Main/core/NoticesReply.h"
 #include "Main/core/ProviderUrls.h"
 #include "Main/core/VEKGlobals.h"
+#include "Main/res/ControlIds.h"
 #include "classlib/HandlerBoundary.h"
 
 #include <utility>
@@ -37,8 +38,8 @@ void TVEK::ScheduleNoticeFetch(UINT interval) {
 // for again in an hour.
 void TVEK::StopForDisabledClientId() {
     StopIPWatchers();
-    SetControlText("Label11", "Client ID disabled within account.");
-    SetControlVisible("Label11", true);
+    SetControlText(IDC_VEK_LABEL11, "Client ID disabled within account.");
+    SetControlVisible(IDC_VEK_LABEL11, true);
     SetLightImage(StatusLight::JvImageSquare2, LightFault);
     ScheduleNoticeFetch(kDisabledFetch);
 }
@@ -98,11 +99,11 @@ void TVEK::ApplyNoticesUser(const TNoticesUser& user) {
     }
     // The account's address wins over an error mark.
     if (user.email) {
-        SetControlText("Label11", "Account: " + *user.email);
-        SetControlVisible("Label11", true);
+        SetControlText(IDC_VEK_LABEL11, "Account: " + *user.email);
+        SetControlVisible(IDC_VEK_LABEL11, true);
         SetLightImage(StatusLight::JvImageSquare2, LightGood);
     } else {
-        SetControlVisible("Label11", false);
+        SetControlVisible(IDC_VEK_LABEL11, false);
     }
     ScheduleNoticeFetch(kNextDayFetch);
     NoticeForm->CurrentIndex = -1;

@@ -39,9 +39,10 @@ void TVEK::MakeLook() {
     }
     UseHandCursor(IDC_VEK_IMAGE1);
     // The status bar takes its place at the bottom from the window's size.
-    ::SendMessageA(Control("StatusBar1"), WM_SIZE, 0, 0);
-    for (const char* label : {"Label1", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8",
-                              "Label9", "Label10"}) {
+    ::SendMessageA(Control(IDC_VEK_STATUSBAR1), WM_SIZE, 0, 0);
+    for (const int label :
+         {IDC_VEK_LABEL1, IDC_VEK_LABEL3, IDC_VEK_LABEL4, IDC_VEK_LABEL5, IDC_VEK_LABEL6,
+          IDC_VEK_LABEL7, IDC_VEK_LABEL8, IDC_VEK_LABEL9, IDC_VEK_LABEL10}) {
         FitLabelToCaption(Control(label));
     }
     // The summary rows as designed: each label where the one before it ends.
@@ -50,7 +51,7 @@ void TVEK::MakeLook() {
 
 int TVEK::LabelId(MainLabel label) { return IDC_VEK_LABEL1 + static_cast<int>(label) - 1; }
 
-HWND TVEK::Label(MainLabel label) const { return ::GetDlgItem(TForm::Handle(), LabelId(label)); }
+HWND TVEK::Label(MainLabel label) const { return Control(LabelId(label)); }
 
 void TVEK::SetLabelCaption(MainLabel label, const std::string& caption) {
     ::SetWindowTextA(Label(label), caption.c_str());
@@ -91,7 +92,7 @@ void TVEK::SetLabelVisible(MainLabel label, bool visible) {
 
 void TVEK::SetLightImage(StatusLight light, int imageIndex) {
     lights_[light] = imageIndex;
-    ::InvalidateRect(::GetDlgItem(TForm::Handle(), LightId(light)), nullptr, TRUE);
+    ::InvalidateRect(Control(LightId(light)), nullptr, TRUE);
 }
 
 LRESULT TVEK::DrawLight(const DRAWITEMSTRUCT& item) {
@@ -107,7 +108,8 @@ LRESULT TVEK::DrawLight(const DRAWITEMSTRUCT& item) {
 }
 
 void TVEK::SetStatusText(const std::string& text) {
-    ::SendMessageA(Control("StatusBar1"), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageA(Control(IDC_VEK_STATUSBAR1), SB_SETTEXTA, 0,
+                   reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TVEK::SetVisible(bool visible) {

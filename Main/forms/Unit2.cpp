@@ -185,14 +185,14 @@ THostSelect::~THostSelect() { FormDestroy(); }
 
 void THostSelect::FormCreate() {
     GroupWarningShown = false;
-    Button_SetCheck(Control("CheckBox1"),
+    Button_SetCheck(Control(IDC_HOSTSELECT_CHECKBOX1),
                     Globals->GetHostListLocked() ? BST_CHECKED : BST_UNCHECKED);
 
     linkFont_ = MakeFont("Tahoma", kFontHeight);
     hoverFont_ = MakeFont("Tahoma", kFontHeight, FW_NORMAL, true);
     rowFont_ = MakeFont("Tahoma", kRowFontHeight);
     SetControlLook(IDC_HOSTSELECT_LABEL4, {kLinkColor, std::nullopt, linkFont_});
-    HWND list = Control("ListView1");
+    HWND list = Control(IDC_HOSTSELECT_LISTVIEW1);
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
                                                 LVS_EX_DOUBLEBUFFER);
     LVCOLUMNA column{};
@@ -204,7 +204,7 @@ void THostSelect::FormCreate() {
 
 // The link is drawn by its measure, as its underline is: the underline ends with the text.
 void THostSelect::PaintLabel4() {
-    HWND link = Control("Label4");
+    HWND link = Control(IDC_HOSTSELECT_LABEL4);
     PAINTSTRUCT paint{};
     HDC dc = ::BeginPaint(link, &paint);
     RECT area{};
@@ -213,14 +213,14 @@ void THostSelect::PaintLabel4() {
     const ScopedSelection font(dc, label4Hovered_ ? hoverFont_ : linkFont_);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kLinkColor);
-    DrawMeasuredText(dc, 0, 0, ControlText("Label4"), ETO_CLIPPED, &area);
+    DrawMeasuredText(dc, 0, 0, ControlText(IDC_HOSTSELECT_LABEL4), ETO_CLIPPED, &area);
     ::EndPaint(link, &paint);
 }
 
 void THostSelect::FormDestroy() {
     // The rows point at the records: they go first.
     if (Handle() != nullptr) {
-        ListView_DeleteAllItems(Control("ListView1"));
+        ListView_DeleteAllItems(Control(IDC_HOSTSELECT_LISTVIEW1));
     }
     HostItems.Clear();
 }
@@ -239,14 +239,14 @@ void THostSelect::CreatedTimer() {
 void THostSelect::ShowReply(const std::string& reply) {
     const HostListReply read = ReadHostListReply(reply);
     {
-        const ScopedNoRedraw quiet(Control("ListView1"));
+        const ScopedNoRedraw quiet(Control(IDC_HOSTSELECT_LISTVIEW1));
         ShowRows(read);
     }
     RelayoutList();
 }
 
 void THostSelect::ShowRows(const HostListReply& read) {
-    ListView_DeleteAllItems(Control("ListView1"));
+    ListView_DeleteAllItems(Control(IDC_HOSTSELECT_LISTVIEW1));
     switch (read.outcome) {
     case HostListOutcome::NoAnswer:
         AddRow("Error downloading host list,", kMessageRow);
@@ -292,7 +292,7 @@ void THostSelect::FillRows() {
     // A row takes its tick once it is there.
     for (std::size_t row = 0; row < rows.size(); ++row) {
         if (rows[row].checked) {
-            ListView_SetCheckState(Control("ListView1"), static_cast<int>(row), TRUE);
+            ListView_SetCheckState(Control(IDC_HOSTSELECT_LISTVIEW1), static_cast<int>(row), TRUE);
         }
     }
 }
@@ -325,7 +325,7 @@ void THostSelect::TickStoredChoice(std::vector<PlannedRow>& rows) {
 }
 
 void THostSelect::AddRow(const std::string& caption, LPARAM data) {
-    HWND list = Control("ListView1");
+    HWND list = Control(IDC_HOSTSELECT_LISTVIEW1);
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
     item.iItem = INT_MAX;
@@ -343,7 +343,7 @@ std::string THostSelect::RowCaption(int row) const {
     item.iSubItem = 0;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    ::SendMessageA(Control("ListView1"), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+    ::SendMessageA(Control(IDC_HOSTSELECT_LISTVIEW1), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
                    reinterpret_cast<LPARAM>(&item));
     return text;
 }
@@ -352,7 +352,8 @@ LPARAM THostSelect::RowData(int row) const {
     LVITEMA item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    ::SendMessageA(Control("ListView1"), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageA(Control(IDC_HOSTSELECT_LISTVIEW1), LVM_GETITEMA, 0,
+                   reinterpret_cast<LPARAM>(&item));
     return item.lParam;
 }
 
@@ -379,7 +380,7 @@ HostRowKind THostSelect::KindOf(LPARAM data) {
 }
 
 bool THostSelect::RowChecked(int row) const {
-    return ListView_GetCheckState(Control("ListView1"), row) != FALSE;
+    return ListView_GetCheckState(Control(IDC_HOSTSELECT_LISTVIEW1), row) != FALSE;
 }
 
 std::optional<std::string> THostSelect::NewUpdateList() const {
@@ -387,7 +388,7 @@ std::optional<std::string> THostSelect::NewUpdateList() const {
         return std::nullopt;
     }
     std::string list;
-    const int count = ListView_GetItemCount(Control("ListView1"));
+    const int count = ListView_GetItemCount(Control(IDC_HOSTSELECT_LISTVIEW1));
     for (int row = 0; row < count; ++row) {
         const THostItem* item = RowItem(row);
         if (item == nullptr || !RowChecked(row)) {
@@ -402,11 +403,11 @@ std::optional<std::string> THostSelect::NewUpdateList() const {
 }
 
 bool THostSelect::LockChecked() const {
-    return Button_GetCheck(Control("CheckBox1")) == BST_CHECKED;
+    return Button_GetCheck(Control(IDC_HOSTSELECT_CHECKBOX1)) == BST_CHECKED;
 }
 
 LRESULT THostSelect::ListView1AdvancedCustomDrawItem(NMLVCUSTOMDRAW& draw) {
-    HWND list = Control("ListView1");
+    HWND list = Control(IDC_HOSTSELECT_LISTVIEW1);
     const int row = static_cast<int>(draw.nmcd.dwItemSpec);
     const COLORREF background = ListBackground(list);
     switch (draw.nmcd.dwDrawStage) {
@@ -463,7 +464,7 @@ void THostSelect::ListView1Click() {
     if (GroupWarningShown) {
         return;
     }
-    const int count = ListView_GetItemCount(Control("ListView1"));
+    const int count = ListView_GetItemCount(Control(IDC_HOSTSELECT_LISTVIEW1));
     for (int row = 0; row < count; ++row) {
         if (RowKind(row) == HostRowKind::Group && RowChecked(row)) {
             seams::MessageBoxes().MessageBoxA(Handle(), kGroupWarning, kApplicationTitle,
@@ -475,14 +476,14 @@ void THostSelect::ListView1Click() {
 }
 
 void THostSelect::ListView1Enter() {
-    ::SetFocus(Control("CheckBox1"));
-    ListView_SetItemState(Control("ListView1"), -1, 0, LVIS_SELECTED);
+    ::SetFocus(Control(IDC_HOSTSELECT_CHECKBOX1));
+    ListView_SetItemState(Control(IDC_HOSTSELECT_LISTVIEW1), -1, 0, LVIS_SELECTED);
 }
 
 LRESULT THostSelect::FormMouseWheel(WPARAM wParam, LPARAM lParam) {
     POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ::ScreenToClient(Handle(), &at);
-    HWND list = Control("ListView1");
+    HWND list = Control(IDC_HOSTSELECT_LISTVIEW1);
     const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
     if (delta != 0 && ::ChildWindowFromPointEx(Handle(), at, CWP_SKIPINVISIBLE) == list) {
         const RECT first = RowRect(list, 0, LVIR_BOUNDS);
@@ -506,7 +507,7 @@ void THostSelect::Label4Hover(bool over) {
     SetControlLook(IDC_HOSTSELECT_LABEL4,
                    {kLinkColor, std::nullopt, over ? hoverFont_ : linkFont_});
     if (over) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Control("Label4"), 0};
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Control(IDC_HOSTSELECT_LABEL4), 0};
         ::TrackMouseEvent(&track);
     }
 }
@@ -543,7 +544,7 @@ void THostSelect::FormResize(int width, int height) {
         if (id == IDC_HOSTSELECT_LISTVIEW1) {
             place.width += dx;
         }
-        SetControlPlace(NameOf(id), place);
+        SetControlPlace(id, place);
     }
     FitColumn();
     ::InvalidateRect(Handle(), nullptr, TRUE);
@@ -551,7 +552,7 @@ void THostSelect::FormResize(int width, int height) {
 
 // The one column fills the list's width beside its scroll bar.
 void THostSelect::FitColumn() {
-    HWND list = Control("ListView1");
+    HWND list = Control(IDC_HOSTSELECT_LISTVIEW1);
     RECT client{};
     ::GetClientRect(list, &client);
     ListView_SetColumnWidth(list, 0, client.right);
@@ -559,11 +560,11 @@ void THostSelect::FitColumn() {
 
 // Widened and set back, the list lays its scroll bar out again for the new rows.
 void THostSelect::RelayoutList() {
-    PixelRect place = ControlPlace("ListView1");
+    PixelRect place = ControlPlace(IDC_HOSTSELECT_LISTVIEW1);
     place.width += kWidthNudge;
-    SetControlPlace("ListView1", place);
+    SetControlPlace(IDC_HOSTSELECT_LISTVIEW1, place);
     place.width -= kWidthNudge;
-    SetControlPlace("ListView1", place);
+    SetControlPlace(IDC_HOSTSELECT_LISTVIEW1, place);
     FitColumn();
 }
 

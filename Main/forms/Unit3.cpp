@@ -18,36 +18,34 @@ TOptionsForm::TOptionsForm(HWND owner) : TForm(kOptionsFormLayout) {
 }
 
 void TOptionsForm::FormCreate() {
-    HWND adapters = Control("ComboBox1");
+    HWND adapters = Control(IDC_OPTIONS_COMBOBOX1);
     for (const std::string& line : Globals->GetAdapterList(true)) {
         ComboBox_AddString(adapters, line.c_str());
     }
     ComboBox_InsertString(adapters, 0, "Windows Default");
     ComboBox_SetCurSel(adapters, Globals->GetAdapter() + 1);
-    SetChecked("JvCheckBox4", Globals->GetAlternateIP());
-    SetChecked("JvCheckBox2", FileExists(StartupShortcutPath()));
+    SetChecked(IDC_OPTIONS_JVCHECKBOX4, Globals->GetAlternateIP());
+    SetChecked(IDC_OPTIONS_JVCHECKBOX2, FileExists(StartupShortcutPath()));
     if (Globals->IsWinNT()) {
-        SetChecked("JvCheckBox1", Globals->IsServiceInstalled());
+        SetChecked(IDC_OPTIONS_JVCHECKBOX1, Globals->IsServiceInstalled());
     } else {
-        SetControlEnabled("JvCheckBox1", false);
+        SetControlEnabled(IDC_OPTIONS_JVCHECKBOX1, false);
     }
 }
 
 void TOptionsForm::ApplyAdapterAndMethod() const {
-    Globals->SetAdapter(ComboBox_GetCurSel(Control("ComboBox1")) - 1);
-    Globals->SetAlternateIP(Checked("JvCheckBox4"));
+    Globals->SetAdapter(ComboBox_GetCurSel(Control(IDC_OPTIONS_COMBOBOX1)) - 1);
+    Globals->SetAlternateIP(Checked(IDC_OPTIONS_JVCHECKBOX4));
 }
 
-bool TOptionsForm::RunOnStartupChecked() const { return Checked("JvCheckBox2"); }
+bool TOptionsForm::RunOnStartupChecked() const { return Checked(IDC_OPTIONS_JVCHECKBOX2); }
 
-bool TOptionsForm::RunAsServiceChecked() const { return Checked("JvCheckBox1"); }
+bool TOptionsForm::RunAsServiceChecked() const { return Checked(IDC_OPTIONS_JVCHECKBOX1); }
 
-bool TOptionsForm::Checked(const char* name) const {
-    return Button_GetCheck(Control(name)) == BST_CHECKED;
-}
+bool TOptionsForm::Checked(int id) const { return Button_GetCheck(Control(id)) == BST_CHECKED; }
 
-void TOptionsForm::SetChecked(const char* name, bool checked) {
-    Button_SetCheck(Control(name), checked ? BST_CHECKED : BST_UNCHECKED);
+void TOptionsForm::SetChecked(int id, bool checked) {
+    Button_SetCheck(Control(id), checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
 } // namespace vek

@@ -20,8 +20,8 @@ public:
 
 private:
     void FormCreate();
-    bool Checked(const char* name) const;
-    void SetChecked(const char* name, bool checked);
+    bool Checked(int id) const;
+    void SetChecked(int id, bool checked);
 };
 
 } // namespace vek

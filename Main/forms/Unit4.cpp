@@ -28,7 +28,8 @@ constexpr int kPanelLabels[] = {
     IDC_USERPASS_LABEL8, IDC_USERPASS_LABEL9, IDC_USERPASS_LABEL11, IDC_USERPASS_LABEL12,
 };
 constexpr int kLinkLabels[] = {IDC_USERPASS_LABEL4, IDC_USERPASS_LABEL6};
-constexpr const char* kRequestControls[] = {"Edit1", "Edit2", "Button1", "Button2"};
+constexpr int kRequestControls[] = {IDC_USERPASS_EDIT1, IDC_USERPASS_EDIT2, IDC_USERPASS_BUTTON1,
+                                    IDC_USERPASS_BUTTON2};
 
 // How far the base line of a control's text lies below its top.
 int Ascent(HWND control) {
@@ -45,7 +46,7 @@ int Ascent(HWND control) {
 TUserPass::TUserPass(HWND owner)
     : TForm(kUserPassFormLayout), animation_(kAnimationInterval, false, [this] {
           frame_ = (frame_ + 1) % kAnimationFrames;
-          ::InvalidateRect(Control("JvGIFAnimator1"), nullptr, FALSE);
+          ::InvalidateRect(Control(IDC_USERPASS_JVGIFANIMATOR1), nullptr, FALSE);
       }) {
     OnCommand(IDC_USERPASS_BUTTON1, [this] { Button1Click(); });
     OnCommand(IDC_USERPASS_BUTTON2, [this] { SetModalResult(mrCancel); });
@@ -100,22 +101,23 @@ void TUserPass::FormCreate() {
     for (const int link : kLinkLabels) {
         SetLinkLook(link, false);
     }
-    ::SendMessageA(Control("Edit2"), EM_SETPASSWORDCHAR, '*', 0);
+    ::SendMessageA(Control(IDC_USERPASS_EDIT2), EM_SETPASSWORDCHAR, '*', 0);
     // One line each, never wrapped.
-    for (const char* label : {"Label3", "Label5", "Label8"}) {
+    for (const int label : {IDC_USERPASS_LABEL3, IDC_USERPASS_LABEL5, IDC_USERPASS_LABEL8}) {
         FitLabelToCaption(Control(label));
     }
-    PlaceAfter("Label4", "Label7");
-    PlaceAfter("Label10", "Label4");
-    PlaceAfter("Label9", "Label6");
+    PlaceAfter(IDC_USERPASS_LABEL4, IDC_USERPASS_LABEL7);
+    PlaceAfter(IDC_USERPASS_LABEL10, IDC_USERPASS_LABEL4);
+    PlaceAfter(IDC_USERPASS_LABEL9, IDC_USERPASS_LABEL6);
 }
 
 // Closing while the request is under way would leave its answer nowhere.
 bool TUserPass::FormCloseQuery() { return !busy_; }
 
 void TUserPass::Edit1Change() {
-    SetControlEnabled("Button1", ControlText("Edit1").size() >= kMinimumEmailLength &&
-                                     !ControlText("Edit2").empty());
+    SetControlEnabled(IDC_USERPASS_BUTTON1,
+                      ControlText(IDC_USERPASS_EDIT1).size() >= kMinimumEmailLength &&
+                          !ControlText(IDC_USERPASS_EDIT2).empty());
 }
 
 void TUserPass::Image1Click() { OpenLink(WebSiteUrl(Globals->Endpoints, "")); }
@@ -132,7 +134,7 @@ void TUserPass::OpenLink(const std::string& url) {
 void TUserPass::Label4MouseEnter(int label) {
     hovered_[label] = true;
     SetLinkLook(label, true);
-    TRACKMOUSEEVENT tracking{sizeof tracking, TME_LEAVE, ::GetDlgItem(Handle(), label), 0};
+    TRACKMOUSEEVENT tracking{sizeof tracking, TME_LEAVE, Control(label), 0};
     ::TrackMouseEvent(&tracking);
 }
 
@@ -143,46 +145,47 @@ void TUserPass::Label4MouseLeave(int label) {
 
 void TUserPass::SetLinkLook(int label, bool underlined) {
     SetControlLook(label, {kBlue, kWhite, underlined ? hoverFont_ : linkFont_});
-    FitLabelToCaption(::GetDlgItem(Handle(), label));
+    FitLabelToCaption(Control(label));
 }
 
 void TUserPass::ShowBusy() {
     busy_ = true;
-    for (const char* control : kRequestControls) {
+    for (const int control : kRequestControls) {
         SetControlEnabled(control, false);
     }
-    SetControlVisible("Label11", false);
-    MoveLeft("Label12", kBusyTextLeft);
-    SetControlText("Label12", "Authorizing VEK...");
-    FitLabelToCaption(Control("Label12"));
-    SetControlVisible("Label12", true);
+    SetControlVisible(IDC_USERPASS_LABEL11, false);
+    MoveLeft(IDC_USERPASS_LABEL12, kBusyTextLeft);
+    SetControlText(IDC_USERPASS_LABEL12, "Authorizing VEK...");
+    FitLabelToCaption(Control(IDC_USERPASS_LABEL12));
+    SetControlVisible(IDC_USERPASS_LABEL12, true);
     frame_ = 0;
-    SetControlVisible("JvGIFAnimator1", true);
+    SetControlVisible(IDC_USERPASS_JVGIFANIMATOR1, true);
     animation_.SetEnabled(true);
 }
 
 void TUserPass::ShowError() {
     busy_ = false;
-    for (const char* control : kRequestControls) {
+    for (const int control : kRequestControls) {
         SetControlEnabled(control, true);
     }
     animation_.SetEnabled(false);
-    SetControlVisible("JvGIFAnimator1", false);
-    MoveLeft("Label11", kErrorLeft);
-    MoveLeft("Label12", kErrorLeft);
-    SetControlText("Label11", "An error occured.");
-    FitLabelToCaption(Control("Label11"));
-    SetControlVisible("Label11", true);
-    SetControlText("Label12", "Please verify username and password.");
-    FitLabelToCaption(Control("Label12"));
-    SetControlVisible("Label12", true);
+    SetControlVisible(IDC_USERPASS_JVGIFANIMATOR1, false);
+    MoveLeft(IDC_USERPASS_LABEL11, kErrorLeft);
+    MoveLeft(IDC_USERPASS_LABEL12, kErrorLeft);
+    SetControlText(IDC_USERPASS_LABEL11, "An error occured.");
+    FitLabelToCaption(Control(IDC_USERPASS_LABEL11));
+    SetControlVisible(IDC_USERPASS_LABEL11, true);
+    SetControlText(IDC_USERPASS_LABEL12, "Please verify username and password.");
+    FitLabelToCaption(Control(IDC_USERPASS_LABEL12));
+    SetControlVisible(IDC_USERPASS_LABEL12, true);
     // The focus went with the disabled controls: it comes back to the first field.
-    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control("Edit1")), TRUE);
+    ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_USERPASS_EDIT1)),
+                   TRUE);
 }
 
 // The label goes where the one before it ends, its text on the same base line (the link labels
 // have a font of their own).
-void TUserPass::PlaceAfter(const char* label, const char* before) {
+void TUserPass::PlaceAfter(int label, int before) {
     FitLabelToCaption(Control(before));
     FitLabelToCaption(Control(label));
     const PixelRect left = ControlPlace(before);
@@ -192,7 +195,7 @@ void TUserPass::PlaceAfter(const char* label, const char* before) {
     SetControlPlace(label, place);
 }
 
-void TUserPass::MoveLeft(const char* label, int left) {
+void TUserPass::MoveLeft(int label, int left) {
     PixelRect place = ControlPlace(label);
     place.left = left;
     SetControlPlace(label, place);

@@ -37,8 +37,6 @@ public:
 
     // Whether the registration request is under way.
     bool Busy() const { return busy_; }
-    // The frame the busy animation shows.
-    int AnimationFrame() const { return frame_; }
 
     TpvlUrl pvlUrl1;
 
@@ -58,8 +56,8 @@ private:
     void Register(const TRegistration& registration);
     void OpenLink(const std::string& url);
     void SetLinkLook(int label, bool underlined);
-    void PlaceAfter(const char* label, const char* before);
-    void MoveLeft(const char* label, int left);
+    void PlaceAfter(int label, int before);
+    void MoveLeft(int label, int left);
     LRESULT EraseBackground(HDC dc);
     LRESULT DrawAnimation(const DRAWITEMSTRUCT& item);
 

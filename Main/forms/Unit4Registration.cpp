@@ -4,6 +4,7 @@
 
 #include "Main/core/ProviderUrls.h"
 #include "Main/core/VEKGlobals.h"
+#include "Main/res/ControlIds.h"
 #include "classlib/XmlDocument.h"
 
 namespace vek {
@@ -34,9 +35,10 @@ void TUserPass::Button1Click() {
     std::optional<TRegistration> registration;
     try {
         // The fields as typed, not trimmed; the password travels only in this request.
-        const std::string reply = Globals->HttpGet(
-            RegistrationUrl(Globals->Endpoints, ControlText("Edit1"), ControlText("Edit2")), "",
-            true);
+        const std::string reply =
+            Globals->HttpGet(RegistrationUrl(Globals->Endpoints, ControlText(IDC_USERPASS_EDIT1),
+                                             ControlText(IDC_USERPASS_EDIT2)),
+                             "", true);
         registration = ReadRegistrationReply(reply);
         if (registration) {
             Register(*registration);

@@ -215,24 +215,24 @@ void TNoticeForm::ShowNextNotice() {
         SetBottomBarVisible(true);
     }
     LayOut(entry.NoticeItem);
-    SetControlText("Label3", "Displaying notice " + std::to_string(CurrentIndex + 1) + " of " +
-                                 std::to_string(count));
-    counterCaption_.Fit(Control("Label3"),
+    SetControlText(IDC_NOTICE_LABEL3, "Displaying notice " + std::to_string(CurrentIndex + 1) +
+                                          " of " + std::to_string(count));
+    counterCaption_.Fit(Control(IDC_NOTICE_LABEL3),
                         reinterpret_cast<HFONT>(::SendMessageA(Handle(), WM_GETFONT, 0, 0)),
-                        ControlPlace("Label3").width);
-    SetControlEnabled("Button1", count > 1);
+                        ControlPlace(IDC_NOTICE_LABEL3).width);
+    SetControlEnabled(IDC_NOTICE_BUTTON1, count > 1);
 }
 
 // The title as a label draws it, and once more a pixel to the right where the bold font draws no
 // bolder than the regular one.
 void TNoticeForm::PaintTitle() {
-    HWND label = Control("Label1");
+    HWND label = Control(IDC_NOTICE_LABEL1);
     PAINTSTRUCT paint{};
     HDC dc = ::BeginPaint(label, &paint);
     RECT area{};
     ::GetClientRect(label, &area);
     ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    const std::string caption = ControlText("Label1");
+    const std::string caption = ControlText(IDC_NOTICE_LABEL1);
     const ScopedSelection font(dc,
                                reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
     ::SetBkMode(dc, TRANSPARENT);
@@ -282,19 +282,20 @@ void TNoticeForm::FadeTimerTimer() {
 
 void TNoticeForm::LayOut(const std::string& noticeItem) {
     const NoticeFields fields = SplitNoticeItem(noticeItem);
-    FitWrappedLabel("Label1", kTitleLeft, kTitleTop, kTitleWidth, fields.title, titleOverstrike_);
-    const PixelRect title = ControlPlace("Label1");
+    FitWrappedLabel(IDC_NOTICE_LABEL1, kTitleLeft, kTitleTop, kTitleWidth, fields.title,
+                    titleOverstrike_);
+    const PixelRect title = ControlPlace(IDC_NOTICE_LABEL1);
     int bodyTop = title.top + title.height + kGapBelowTitle;
     if (bodyTop <= kBodyTop) {
         // A short title stands level with the icon.
         bodyTop = kBodyTop;
-        SetControlPlace("Label1",
+        SetControlPlace(IDC_NOTICE_LABEL1,
                         {title.left, title.height / 2 + kTitleTop, title.width, title.height});
     }
-    FitWrappedLabel("Label2", kBodyLeft, bodyTop, kBodyWidth, ShownBody(fields.body), 0);
+    FitWrappedLabel(IDC_NOTICE_LABEL2, kBodyLeft, bodyTop, kBodyWidth, ShownBody(fields.body), 0);
     CurrentLink = fields.link;
-    PixelRect body = ControlPlace("Label2");
-    const bool barShown = HasStyle(Control("Panel1"), WS_VISIBLE);
+    PixelRect body = ControlPlace(IDC_NOTICE_LABEL2);
+    const bool barShown = HasStyle(Control(IDC_NOTICE_PANEL1), WS_VISIBLE);
     // The window is never taller than the work area: a body too long for it is cut at the
     // bottom, and the close picture and the bottom bar stay on the screen.
     const RECT area = WorkArea();
@@ -302,7 +303,7 @@ void TNoticeForm::LayOut(const std::string& noticeItem) {
                         (barShown ? kBottomBarHeight : 0) - kGapBelowBody - body.top;
     if (body.height > tallest) {
         body.height = std::max(tallest, 0);
-        SetControlPlace("Label2", body);
+        SetControlPlace(IDC_NOTICE_LABEL2, body);
     }
     const int entryHeight = body.top + body.height + kGapBelowBody;
     PlacePanels(entryHeight, barShown);
@@ -310,9 +311,9 @@ void TNoticeForm::LayOut(const std::string& noticeItem) {
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void TNoticeForm::FitWrappedLabel(std::string_view name, int left, int top, int width,
-                                  const std::string& caption, int overstrike) {
-    HWND label = Control(name);
+void TNoticeForm::FitWrappedLabel(int id, int left, int top, int width, const std::string& caption,
+                                  int overstrike) {
+    HWND label = Control(id);
     ::SetWindowTextA(label, caption.c_str());
     // An empty caption is measured as a blank: one line high.
     const std::string measured = caption.empty() ? std::string(" ") : caption;
@@ -322,26 +323,27 @@ void TNoticeForm::FitWrappedLabel(std::string_view name, int left, int top, int 
                                reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)));
     ::DrawTextA(dc.get(), measured.c_str(), static_cast<int>(measured.size()), &extent,
                 DT_CALCRECT | kWrapping);
-    SetControlPlace(name, {left, top, extent.right + overstrike, extent.bottom});
+    SetControlPlace(id, {left, top, extent.right + overstrike, extent.bottom});
 }
 
 void TNoticeForm::SetBottomBarVisible(bool visible) {
-    for (const char* part : {"Panel1", "Label3", "Button1"}) {
+    for (const int part : {IDC_NOTICE_PANEL1, IDC_NOTICE_LABEL3, IDC_NOTICE_BUTTON1}) {
         SetControlVisible(part, visible);
     }
 }
 
 void TNoticeForm::PlacePanels(int entryHeight, bool barShown) {
-    SetControlPlace("Panel2", {0, 0, kWidth, entryHeight});
+    SetControlPlace(IDC_NOTICE_PANEL2, {0, 0, kWidth, entryHeight});
     if (!barShown) {
         return;
     }
-    SetControlPlace("Panel1", {0, entryHeight, kWidth, kBottomBarHeight});
-    const PixelRect counter = ControlPlace("Label3");
-    SetControlPlace("Label3",
+    SetControlPlace(IDC_NOTICE_PANEL1, {0, entryHeight, kWidth, kBottomBarHeight});
+    const PixelRect counter = ControlPlace(IDC_NOTICE_LABEL3);
+    SetControlPlace(IDC_NOTICE_LABEL3,
                     {counter.left, entryHeight + kBarControlTop, counter.width, counter.height});
-    const PixelRect next = ControlPlace("Button1");
-    SetControlPlace("Button1", {next.left, entryHeight + kBarControlTop, next.width, next.height});
+    const PixelRect next = ControlPlace(IDC_NOTICE_BUTTON1);
+    SetControlPlace(IDC_NOTICE_BUTTON1,
+                    {next.left, entryHeight + kBarControlTop, next.width, next.height});
 }
 
 void TNoticeForm::PlaceWindow(int height) {

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 
 namespace vek {
 
@@ -54,8 +53,8 @@ private:
     void LayOut(const std::string& noticeItem);
     // Sizes a word-wrapping label to its caption within `width`, as an auto-sized label does;
     // `overstrike` pixels of the width are kept for a title drawn twice, that far apart.
-    void FitWrappedLabel(std::string_view name, int left, int top, int width,
-                         const std::string& caption, int overstrike);
+    void FitWrappedLabel(int id, int left, int top, int width, const std::string& caption,
+                         int overstrike);
     // The bottom bar with its counter and button.
     void SetBottomBarVisible(bool visible);
     // The entry's panel above the bottom bar, when that is shown.

@@ -46,7 +46,7 @@ public:
         OnCommand(IDC_TEST_BUTTON1, [this] {
             InnerForm inner(Handle(), ask);
             const int result = inner.ShowModal();
-            SetControlText("Label1", result == mrOk ? "ok" : "cancelled");
+            SetControlText(IDC_TEST_LABEL1, result == mrOk ? "ok" : "cancelled");
         });
         OnCommand(IDC_TEST_BUTTON3,
                   [] { throw EClassLibError("Couldn't launch default browser"); });

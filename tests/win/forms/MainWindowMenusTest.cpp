@@ -2,6 +2,7 @@
 // links with the launcher's error.
 #include "Main/core/EndpointConfig.h"
 #include "Main/core/ShellFolders.h"
+#include "Main/res/ControlIds.h"
 #include "tests/win/forms/BrowserClass.h"
 #include "tests/win/forms/MainWindowFixture.h"
 #include "tests/win/support/FakeSystemFiles.h"
@@ -39,8 +40,8 @@ protected:
 };
 
 TEST_F(MainWindowMenusTest, CopyItemsReplaceTheClipboardWithPlainText) {
-    window->SetMenuItemEnabled("CopyIPAddress1", true);
-    window->SetMenuItemEnabled("CopyIPAddress2", true);
+    window->SetMenuItemEnabled(IDM_VEK_COPYIPADDRESS1, true);
+    window->SetMenuItemEnabled(IDM_VEK_COPYIPADDRESS2, true);
     Globals->CurrentIP = "203.0.113.7";
     struct Case {
         const char* item;

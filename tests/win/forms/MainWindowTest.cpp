@@ -99,8 +99,8 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
               "  ermsofService1 Terms of Service\n");
     EXPECT_EQ(tree(MenuTree(*window, window->PopupMenu1())),
               "Show1 Show (default)\nCopyIPAddress2 Copy IP Address (off)\nN5 -\nExit2 Exit\n");
-    window->SetMenuItemEnabled("CopyIPAddress1", true);
-    window->SetMenuItemEnabled("CopyIPAddress2", true);
+    window->SetMenuItemEnabled(IDM_VEK_COPYIPADDRESS1, true);
+    window->SetMenuItemEnabled(IDM_VEK_COPYIPADDRESS2, true);
     EXPECT_NE(tree(MenuTree(*window, window->PopupMenu1())).find("Copy IP Address\n"),
               std::string::npos);
 }
